@@ -1,0 +1,373 @@
+#include "engine/LayoutController.h"
+
+#include "engine/WindowMatcher.h"
+
+#include <cmath>
+#include <unordered_set>
+
+namespace plimsett {
+namespace {
+
+std::unordered_set<std::string> excludedSet(const Preferences& preferences) {
+    const std::set<std::string> excluded = preferences.excludedBundleIDs();
+    return std::unordered_set<std::string>(excluded.begin(), excluded.end());
+}
+
+double centreDistance(const Rect& a, const Rect& b) {
+    return std::hypot(a.midX() - b.midX(), a.midY() - b.midY());
+}
+
+bool inPlace(const Rect& current, const Rect& target) {
+    const Rect a = current.standardized();
+    const Rect b = target.standardized();
+    const double tolerance = LayoutController::frameTolerance;
+    return std::fabs(a.x - b.x) < tolerance && std::fabs(a.y - b.y) < tolerance &&
+           std::fabs(a.width - b.width) < tolerance && std::fabs(a.height - b.height) < tolerance;
+}
+
+} // namespace
+
+std::shared_ptr<LayoutController>
+LayoutController::make(std::shared_ptr<WindowSystem> windowSystem,
+                       std::shared_ptr<DisplayProvider> displayProvider,
+                       std::shared_ptr<LayoutStore> store, std::shared_ptr<Preferences> preferences,
+                       std::shared_ptr<Scheduler> scheduler, Clock now, std::string builtInName) {
+    return std::shared_ptr<LayoutController>(new LayoutController(
+        std::move(windowSystem), std::move(displayProvider), std::move(store),
+        std::move(preferences), std::move(scheduler), std::move(now), std::move(builtInName)));
+}
+
+LayoutController::LayoutController(std::shared_ptr<WindowSystem> windowSystem,
+                                   std::shared_ptr<DisplayProvider> displayProvider,
+                                   std::shared_ptr<LayoutStore> store,
+                                   std::shared_ptr<Preferences> preferences,
+                                   std::shared_ptr<Scheduler> scheduler, Clock now,
+                                   std::string builtInName)
+    : windowSystem_(std::move(windowSystem)), displayProvider_(std::move(displayProvider)),
+      store_(std::move(store)), preferences_(std::move(preferences)),
+      scheduler_(std::move(scheduler)), now_(std::move(now)),
+      settleDebouncer_(Debouncer::make(settleDelay, scheduler_)),
+      currentSet_(displayProvider_->currentDisplaySet()), onChange_([] {}),
+      builtInName_(std::move(builtInName)) {}
+
+void LayoutController::setOnChange(std::function<void()> onChange) {
+    onChange_ = onChange ? std::move(onChange) : [] {};
+}
+
+void LayoutController::onChange() const {
+    // A copy, so that the callback may replace itself.
+    const std::function<void()> callback = onChange_;
+    callback();
+}
+
+// MARK: Snapshots
+
+std::optional<SavedLayout> LayoutController::takeSnapshot(const DisplaySet& set) {
+    if (!windowSystem_->isTrusted() || set.displays.empty()) {
+        return std::nullopt;
+    }
+    const std::unordered_set<std::string> excluded = excludedSet(*preferences_);
+    std::vector<SavedWindow> windows;
+    for (const LiveWindow& window : windowSystem_->windows()) {
+        if (!excluded.contains(window.bundleID)) {
+            windows.push_back(window.savedWindow());
+        }
+    }
+    // An empty snapshot never replaces a saved layout.
+    if (windows.empty()) {
+        return std::nullopt;
+    }
+    const Date taken = now_();
+    SavedLayout layout{set.id, set.name(builtInName_), set.displays, taken, std::move(windows)};
+    lastSnapshotAt_ = taken;
+    return store_->save(std::move(layout), /*merge=*/true);
+}
+
+void LayoutController::scheduleSnapshot() {
+    if (snapshotTask_) {
+        snapshotTask_->cancel();
+    }
+    std::weak_ptr<LayoutController> weakSelf = weak_from_this();
+    snapshotTask_ = scheduler_->schedule(snapshotInterval, [weakSelf] {
+        if (const auto self = weakSelf.lock()) {
+            self->snapshotTimerFired();
+        }
+    });
+}
+
+void LayoutController::snapshotTimerFired() {
+    snapshotTask_.reset();
+    if (phase_ != Phase::stable) {
+        return;
+    }
+    const DisplaySet set = displayProvider_->currentDisplaySet();
+    if (set.id != currentSet_.id) {
+        // The displays changed without an event: treat it as one, and save nothing for either set.
+        handle(DisplayEvent::screenParameters);
+        return;
+    }
+    takeSnapshot(set);
+    scheduleSnapshot();
+    onChange();
+}
+
+std::optional<SavedLayout> LayoutController::snapshotNow() {
+    const DisplaySet set = displayProvider_->currentDisplaySet();
+    if (set.displays.empty()) {
+        return std::nullopt;
+    }
+    currentSet_ = set;
+    std::optional<SavedLayout> layout = takeSnapshot(set);
+    onChange();
+    return layout;
+}
+
+std::optional<SavedLayout> LayoutController::currentLayout() const {
+    return store_->layout(currentSet_.id);
+}
+
+void LayoutController::start() {
+    currentSet_ = displayProvider_->currentDisplaySet();
+    phase_ = Phase::stable;
+    scheduleSnapshot();
+    onChange();
+}
+
+void LayoutController::cancelTimers() {
+    if (snapshotTask_) {
+        snapshotTask_->cancel();
+    }
+    if (secondPassTask_) {
+        secondPassTask_->cancel();
+    }
+    settleDebouncer_->cancel();
+}
+
+void LayoutController::stop() {
+    cancelTimers();
+}
+
+// MARK: Restore
+
+std::optional<Rect> LayoutController::fittedFrame(const Rect& frame,
+                                                  const std::vector<Rect>& rects) {
+    const Rect f = frame.standardized();
+    std::vector<Rect> screens;
+    for (const Rect& r : rects) {
+        const Rect s = r.standardized();
+        if (s.width > 0 && s.height > 0) {
+            screens.push_back(s);
+        }
+    }
+    if (screens.empty() || !f.isFinite()) {
+        return std::nullopt;
+    }
+    for (const Rect& s : screens) {
+        if (s.contains(f)) {
+            return f;
+        }
+    }
+    std::size_t best = 0;
+    double bestArea = f.intersection(screens[0]).area();
+    for (std::size_t i = 1; i < screens.size(); ++i) {
+        const double area = f.intersection(screens[i]).area();
+        if (area > bestArea) {
+            best = i;
+            bestArea = area;
+        }
+    }
+    if (!(bestArea > 0)) {
+        best = 0;
+        double bestDistance = centreDistance(f, screens[0]);
+        for (std::size_t i = 1; i < screens.size(); ++i) {
+            const double distance = centreDistance(f, screens[i]);
+            if (distance < bestDistance) {
+                best = i;
+                bestDistance = distance;
+            }
+        }
+    }
+    const Rect& b = screens[best];
+    const double w = std::min(f.width, b.width);
+    const double h = std::min(f.height, b.height);
+    const double x = std::min(b.maxX() - w, std::max(f.minX(), b.minX()));
+    const double y = std::min(b.maxY() - h, std::max(f.minY(), b.minY()));
+    return Rect{x, y, w, h};
+}
+
+RestoreResult LayoutController::restore(const SavedLayout& layout,
+                                        const std::vector<DisplayInfo>& displays) {
+    RestoreResult result;
+    if (!windowSystem_->isTrusted()) {
+        return result;
+    }
+    const std::unordered_set<std::string> excluded = excludedSet(*preferences_);
+    std::vector<LiveWindow> live;
+    for (LiveWindow& window : windowSystem_->windows()) {
+        if (!excluded.contains(window.bundleID)) {
+            live.push_back(std::move(window));
+        }
+    }
+    std::vector<SavedWindow> saved;
+    for (const SavedWindow& window : layout.windows) {
+        if (!excluded.contains(window.bundleID)) {
+            saved.push_back(window);
+        }
+    }
+    std::vector<Rect> screens;
+    screens.reserve(displays.size());
+    for (const DisplayInfo& display : displays) {
+        screens.push_back(display.visibleFrame);
+    }
+    for (const auto& pair : WindowMatcher::match(live, saved)) {
+        if (pair.live.isMinimized || pair.live.isFullScreen || pair.saved.isMinimized ||
+            pair.saved.isFullScreen) {
+            ++result.skipped;
+            continue;
+        }
+        const std::optional<Rect> target = fittedFrame(pair.saved.frame, screens);
+        if (!target) {
+            ++result.skipped;
+            continue;
+        }
+        if (inPlace(pair.live.frame, *target)) {
+            ++result.alreadyInPlace;
+            continue;
+        }
+        if (windowSystem_->move(pair.live, *target)) {
+            ++result.moved;
+        } else {
+            ++result.failed;
+        }
+    }
+    lastRestore_ = LastRestore{now_(), result};
+    return result;
+}
+
+std::optional<RestoreResult> LayoutController::restoreNow() {
+    currentSet_ = displayProvider_->currentDisplaySet();
+    std::optional<RestoreResult> result;
+    if (const std::optional<SavedLayout> layout = store_->layout(currentSet_.id)) {
+        result = restore(*layout, currentSet_.displays);
+    }
+    onChange();
+    return result;
+}
+
+void LayoutController::restoreAutomatically(const DisplaySet& set, const SavedLayout& layout) {
+    const RestoreResult first = restore(layout, set.displays);
+    std::weak_ptr<LayoutController> weakSelf = weak_from_this();
+    secondPassTask_ = scheduler_->schedule(
+        secondPassDelay, [weakSelf, layout, displays = set.displays, id = set.id, first] {
+            if (const auto self = weakSelf.lock()) {
+                self->runSecondPass(layout, displays, id, first);
+            }
+        });
+}
+
+void LayoutController::runSecondPass(const SavedLayout& layout,
+                                     const std::vector<DisplayInfo>& displays,
+                                     const std::string& displaySetID, const RestoreResult& first) {
+    // The display set changed again in the meantime: the next settle decides anew.
+    if (phase_ != Phase::stable || currentSet_.id != displaySetID) {
+        return;
+    }
+    secondPassTask_.reset();
+    RestoreResult combined = restore(layout, displays);
+    combined.moved += first.moved;
+    lastRestore_ = LastRestore{now_(), combined};
+    scheduleSnapshot();
+    onChange();
+}
+
+// MARK: Display events
+
+void LayoutController::beginSettling() {
+    phase_ = Phase::settling;
+    if (snapshotTask_) {
+        snapshotTask_->cancel();
+        snapshotTask_.reset();
+    }
+    if (secondPassTask_) {
+        secondPassTask_->cancel();
+        secondPassTask_.reset();
+    }
+}
+
+void LayoutController::scheduleSettle() {
+    std::weak_ptr<LayoutController> weakSelf = weak_from_this();
+    settleDebouncer_->schedule([weakSelf] {
+        if (const auto self = weakSelf.lock()) {
+            self->settle();
+        }
+    });
+}
+
+void LayoutController::displaysWillChange() {
+    if (phase_ != Phase::stable) {
+        return;
+    }
+    const DisplaySet set = displayProvider_->currentDisplaySet();
+    if (set.id == currentSet_.id) {
+        takeSnapshot(set);
+    }
+    beginSettling();
+}
+
+void LayoutController::handle(DisplayEvent event) {
+    pendingEvents_.insert(event);
+    if (phase_ == Phase::asleep) {
+        return;
+    }
+    beginSettling();
+    scheduleSettle();
+}
+
+void LayoutController::willSleep() {
+    if (phase_ == Phase::stable) {
+        const DisplaySet set = displayProvider_->currentDisplaySet();
+        if (set.id == currentSet_.id) {
+            takeSnapshot(set);
+        }
+    }
+    phase_ = Phase::asleep;
+    cancelTimers();
+}
+
+void LayoutController::didWake() {
+    phase_ = Phase::settling;
+    pendingEvents_.insert(DisplayEvent::wake);
+    scheduleSettle();
+}
+
+bool LayoutController::shouldRestore(bool identifierChanged,
+                                     const std::set<DisplayEvent>& events) const {
+    if (!preferences_->autoRestoreOnDisplayChange()) {
+        return false;
+    }
+    if (identifierChanged || events.contains(DisplayEvent::reconfigured)) {
+        return true;
+    }
+    return events.contains(DisplayEvent::wake) && preferences_->restoreAfterWake();
+}
+
+void LayoutController::settle() {
+    const std::string previousID = currentSet_.id;
+    DisplaySet set = displayProvider_->currentDisplaySet();
+    std::set<DisplayEvent> events;
+    events.swap(pendingEvents_);
+    currentSet_ = std::move(set);
+    phase_ = Phase::stable;
+    std::optional<SavedLayout> layout;
+    if (shouldRestore(currentSet_.id != previousID, events) && !currentSet_.displays.empty()) {
+        layout = store_->layout(currentSet_.id);
+    }
+    if (layout) {
+        restoreAutomatically(currentSet_, *layout);
+    } else {
+        scheduleSnapshot();
+    }
+    onChange();
+}
+
+} // namespace plimsett

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "engine/Debouncer.h"
+#include "engine/DisplayEvent.h"
+#include "engine/DisplayProvider.h"
+#include "engine/LayoutStore.h"
+#include "engine/Preferences.h"
+#include "engine/RestoreResult.h"
+#include "engine/Scheduler.h"
+#include "engine/WindowSystem.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace plimsett {
+
+// Decides when to save the windows of the current display set and when to put them back.
+// Everything runs on the main thread; delayed work goes through the scheduler and holds the
+// controller weakly, so create it with make().
+class LayoutController : public std::enable_shared_from_this<LayoutController> {
+public:
+    enum class Phase { stable, settling, asleep };
+    struct LastRestore {
+        Date date;
+        RestoreResult result;
+    };
+    using Clock = std::function<Date()>;
+
+    static constexpr double snapshotInterval = 30.0;
+    static constexpr double settleDelay = 2.5;
+    static constexpr double secondPassDelay = 1.0;
+    // A window is in place when every edge and side is off by strictly less than this.
+    static constexpr double frameTolerance = 2.0;
+
+    static std::shared_ptr<LayoutController> make(std::shared_ptr<WindowSystem> windowSystem,
+                                                  std::shared_ptr<DisplayProvider> displayProvider,
+                                                  std::shared_ptr<LayoutStore> store,
+                                                  std::shared_ptr<Preferences> preferences,
+                                                  std::shared_ptr<Scheduler> scheduler, Clock now,
+                                                  std::string builtInName);
+
+    LayoutController(const LayoutController&) = delete;
+    LayoutController& operator=(const LayoutController&) = delete;
+
+    // Adopts the current display set and arms the periodic snapshot.
+    void start();
+    // Cancels the periodic snapshot, the second pass and the settle. Saves nothing.
+    void stop();
+
+    // Saves the windows of the display set connected now, in any phase.
+    std::optional<SavedLayout> snapshotNow();
+    // The saved layout of `currentSet`, from memory.
+    std::optional<SavedLayout> currentLayout() const;
+    // One restore pass of the current display set's layout; nothing when none is saved.
+    std::optional<RestoreResult> restoreNow();
+
+    // Event operations, called by the display event monitor.
+    void displaysWillChange();
+    void handle(DisplayEvent event);
+    void willSleep();
+    void didWake();
+
+    // One restore pass of `layout` onto `displays`.
+    RestoreResult restore(const SavedLayout& layout, const std::vector<DisplayInfo>& displays);
+    // Fits `frame` onto the first of `screens` that contains it, else the one it overlaps most,
+    // else the nearest; nothing when no screen has a positive size.
+    static std::optional<Rect> fittedFrame(const Rect& frame, const std::vector<Rect>& screens);
+
+    Phase phase() const { return phase_; }
+    const DisplaySet& currentSet() const { return currentSet_; }
+    const std::set<DisplayEvent>& pendingEvents() const { return pendingEvents_; }
+    const std::optional<Date>& lastSnapshotAt() const { return lastSnapshotAt_; }
+    const std::optional<LastRestore>& lastRestore() const { return lastRestore_; }
+    const std::string& builtInName() const { return builtInName_; }
+    const std::shared_ptr<LayoutStore>& store() const { return store_; }
+    const std::shared_ptr<Preferences>& preferences() const { return preferences_; }
+
+    // Called after operations that change what a user interface shows.
+    void setOnChange(std::function<void()> onChange);
+    void onChange() const;
+
+private:
+    LayoutController(std::shared_ptr<WindowSystem> windowSystem,
+                     std::shared_ptr<DisplayProvider> displayProvider,
+                     std::shared_ptr<LayoutStore> store, std::shared_ptr<Preferences> preferences,
+                     std::shared_ptr<Scheduler> scheduler, Clock now, std::string builtInName);
+
+    std::optional<SavedLayout> takeSnapshot(const DisplaySet& set);
+    void scheduleSnapshot();
+    void snapshotTimerFired();
+    void beginSettling();
+    void scheduleSettle();
+    void settle();
+    bool shouldRestore(bool identifierChanged, const std::set<DisplayEvent>& events) const;
+    void restoreAutomatically(const DisplaySet& set, const SavedLayout& layout);
+    void runSecondPass(const SavedLayout& layout, const std::vector<DisplayInfo>& displays,
+                       const std::string& displaySetID, const RestoreResult& first);
+    void cancelTimers();
+
+    const std::shared_ptr<WindowSystem> windowSystem_;
+    const std::shared_ptr<DisplayProvider> displayProvider_;
+    const std::shared_ptr<LayoutStore> store_;
+    const std::shared_ptr<Preferences> preferences_;
+    const std::shared_ptr<Scheduler> scheduler_;
+    const Clock now_;
+    const std::shared_ptr<Debouncer> settleDebouncer_;
+    std::shared_ptr<ScheduledTask> snapshotTask_;
+    std::shared_ptr<ScheduledTask> secondPassTask_;
+    std::set<DisplayEvent> pendingEvents_;
+    Phase phase_ = Phase::stable;
+    DisplaySet currentSet_;
+    std::optional<Date> lastSnapshotAt_;
+    std::optional<LastRestore> lastRestore_;
+    std::function<void()> onChange_;
+    const std::string builtInName_;
+};
+
+} // namespace plimsett

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "engine/SavedLayout.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plimsett {
+
+// The JSON form of the layout file: {"layouts": [...], "version": 1}, keys sorted, pretty-printed.
+class LayoutFileCodec {
+public:
+    static constexpr int formatVersion = 1;
+
+    // Never fails: text that is not valid UTF-8 is repaired and non-finite numbers are written
+    // as 0, so that one bad window cannot stop every later save.
+    static std::string encode(const std::vector<SavedLayout>& layouts);
+    // Nothing when the text is not JSON, a required key is missing, a value has the wrong type or
+    // a date is in another form. Unknown keys are ignored; keys may come in any order.
+    static std::optional<std::vector<SavedLayout>> decode(std::string_view text);
+};
+
+} // namespace plimsett

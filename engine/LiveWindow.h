@@ -1,0 +1,29 @@
+#pragma once
+
+#include "engine/Rect.h"
+#include "engine/SavedWindow.h"
+#include "engine/WindowHandle.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace plimsett {
+
+// A window on screen now. Copies share the handle.
+struct LiveWindow {
+    std::shared_ptr<WindowHandle> handle;
+    std::string bundleID;
+    std::string appName;
+    std::string title;
+    std::int64_t index = 0;
+    Rect frame;
+    bool isMinimized = false;
+    bool isFullScreen = false;
+
+    SavedWindow savedWindow() const {
+        return SavedWindow{bundleID, appName, title, index, frame, isMinimized, isFullScreen};
+    }
+};
+
+} // namespace plimsett

@@ -1,0 +1,33 @@
+#pragma once
+
+namespace plimsett {
+
+// A rectangle in points, in the global space whose origin is the top-left corner of the main
+// display and whose y axis points down.
+struct Rect {
+    double x = 0;
+    double y = 0;
+    double width = 0;
+    double height = 0;
+
+    double minX() const { return width < 0 ? x + width : x; }
+    double minY() const { return height < 0 ? y + height : y; }
+    double maxX() const { return width < 0 ? x : x + width; }
+    double maxY() const { return height < 0 ? y : y + height; }
+    double midX() const { return (minX() + maxX()) / 2; }
+    double midY() const { return (minY() + maxY()) / 2; }
+
+    // The same rectangle with a non-negative width and height.
+    Rect standardized() const;
+    // Zero when the rectangle is empty or either side is not positive.
+    double area() const;
+    // True when `other` lies entirely inside this rectangle; touching edges count as inside.
+    bool contains(const Rect& other) const;
+    // The common part of both rectangles (standardised), or an empty rectangle.
+    Rect intersection(const Rect& other) const;
+    bool isFinite() const;
+
+    bool operator==(const Rect&) const = default;
+};
+
+} // namespace plimsett

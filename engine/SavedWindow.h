@@ -1,0 +1,23 @@
+#pragma once
+
+#include "engine/Rect.h"
+
+#include <cstdint>
+#include <string>
+
+namespace plimsett {
+
+// The persisted description of a window as it was at a snapshot.
+struct SavedWindow {
+    std::string bundleID;
+    std::string appName;
+    std::string title;
+    std::int64_t index = 0;
+    Rect frame;
+    bool isMinimized = false;
+    bool isFullScreen = false;
+
+    bool operator==(const SavedWindow&) const = default;
+};
+
+} // namespace plimsett
