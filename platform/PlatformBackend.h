@@ -1,0 +1,31 @@
+#pragma once
+
+#include "engine/AccessPermission.h"
+#include "engine/DisplayProvider.h"
+#include "engine/EventMonitor.h"
+#include "engine/LayoutController.h"
+#include "engine/WindowSystem.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace plimsett {
+
+// Everything the application needs of a desktop, built by the backend of the desktop it runs on.
+struct PlatformBackend {
+    std::shared_ptr<WindowSystem> windowSystem;
+    std::shared_ptr<DisplayProvider> displayProvider;
+    std::shared_ptr<AccessPermission> permission;
+    // Builds the event monitor that feeds `controller` (held weakly).
+    std::function<std::unique_ptr<EventMonitor>(std::weak_ptr<LayoutController> controller)>
+        makeEventMonitor;
+    // Set when the desktop could not be reached; the other members then still work and report
+    // no windows, no displays and no access.
+    std::string problem;
+};
+
+// The backend of this build's desktop (X11 on Linux, AppKit on macOS).
+PlatformBackend makePlatformBackend();
+
+} // namespace plimsett
