@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <pwd.h>
 #include <set>
+#include <unistd.h>
 
 namespace plimsett {
 namespace {
@@ -40,6 +42,22 @@ LoadOutcome readFile(const std::filesystem::path& path) {
     return outcome;
 }
 
+// $HOME, else the home folder of the user's account entry. Never a shared folder such as /tmp,
+// where another user could hold the folder name first.
+std::filesystem::path homeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+        return home;
+    }
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr && found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+        return found->pw_dir;
+    }
+    return "/";
+}
+
 } // namespace
 
 LayoutStore::LayoutStore(std::filesystem::path fileURL) : fileURL_(std::move(fileURL)) {
@@ -59,20 +77,15 @@ std::optional<LayoutStore::Layouts> LayoutStore::load(const std::filesystem::pat
 std::filesystem::path LayoutStore::defaultFileURL(const std::string& bundleIdentifier) {
     std::filesystem::path base;
 #ifdef __APPLE__
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        base = std::filesystem::path(home) / "Library" / "Application Support";
-    }
+    base = homeFolder() / "Library" / "Application Support";
 #else
     // Only an absolute XDG_DATA_HOME counts; a relative one is to be ignored.
     if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/') {
         base = data;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        base = std::filesystem::path(home) / ".local" / "share";
+    } else {
+        base = homeFolder() / ".local" / "share";
     }
 #endif
-    if (base.empty()) {
-        base = std::filesystem::temp_directory_path();
-    }
     return base / bundleIdentifier / "layouts.json";
 }
 
