@@ -255,6 +255,16 @@ std::optional<RestoreResult> LayoutController::restoreNow() {
 }
 
 void LayoutController::restoreAutomatically(const DisplaySet& set, const SavedLayout& layout) {
+    // Nothing may snapshot between the two passes, and at most one second pass may wait. Settling
+    // normally cancelled both already; a wake without a preceding sleep does not.
+    if (snapshotTask_) {
+        snapshotTask_->cancel();
+        snapshotTask_.reset();
+    }
+    if (secondPassTask_) {
+        secondPassTask_->cancel();
+        secondPassTask_.reset();
+    }
     const RestoreResult first = restore(layout, set.displays);
     std::weak_ptr<LayoutController> weakSelf = weak_from_this();
     secondPassTask_ = scheduler_->schedule(
@@ -268,8 +278,16 @@ void LayoutController::restoreAutomatically(const DisplaySet& set, const SavedLa
 void LayoutController::runSecondPass(const SavedLayout& layout,
                                      const std::vector<DisplayInfo>& displays,
                                      const std::string& displaySetID, const RestoreResult& first) {
-    // The display set changed again in the meantime: the next settle decides anew.
-    if (phase_ != Phase::stable || currentSet_.id != displaySetID) {
+    // A display change began in the meantime: its settle decides anew and re-arms the snapshot.
+    if (phase_ != Phase::stable) {
+        return;
+    }
+    if (currentSet_.id != displaySetID) {
+        // A manual snapshot or restore adopted another display set without any event, so no
+        // settle is coming. Leave that set alone, but keep the periodic snapshot going: it is
+        // what notices display changes that arrive without events.
+        secondPassTask_.reset();
+        scheduleSnapshot();
         return;
     }
     secondPassTask_.reset();
