@@ -1,0 +1,113 @@
+#include "app/AppDelegate.h"
+#include "app/AppModel.h"
+#include "app/CommandClient.h"
+#include "app/CommandLine.h"
+#include "app/CommandProcessor.h"
+#include "app/CommandServer.h"
+#include "app/InstancePaths.h"
+#include "app/TerminationSignals.h"
+#include "platform/PlatformBackend.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+using namespace plimsett;
+
+namespace {
+
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList out;
+    for (int i = 1; i < argc; ++i) {
+        out << QString::fromLocal8Bit(argv[i]);
+    }
+    return out;
+}
+
+void identify() {
+    QCoreApplication::setApplicationName(QStringLiteral("Plimsett"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PLIMSETT_VERSION));
+}
+
+// True when a Qt platform can be expected to start: a display to talk to or an explicit one.
+bool hasDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const CommandLine::Invocation invocation = CommandLine::parse(argumentsOf(argc, argv));
+
+    if (invocation.action != CommandLine::Action::runApplication) {
+        // The command line needs no desktop: a plain core application is enough.
+        QCoreApplication app(argc, argv);
+        identify();
+        QString problem;
+        const auto directory = InstancePaths::directory(&problem);
+        if (!directory && invocation.action == CommandLine::Action::send) {
+            err << "plimsett: no private runtime folder: " << problem << "\n";
+            return CommandLine::exitFailed;
+        }
+        return CommandLine::execute(invocation,
+                                    directory.value_or(QString()) + QLatin1Char('/') +
+                                        InstancePaths::socketName(),
+                                    out, err);
+    }
+
+    if (!hasDisplay()) {
+        err << "plimsett: no desktop session found (DISPLAY is not set). Plimsett runs in an X11 "
+               "desktop session.\n";
+        return CommandLine::exitFailed;
+    }
+    QApplication app(argc, argv);
+    identify();
+    QGuiApplication::setDesktopFileName(QStringLiteral("plimsett"));
+    // The tray icon is the only permanent interface: closing a window must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QStringList leftover = app.arguments().mid(1);
+    if (!leftover.isEmpty()) {
+        err << "plimsett: unknown option \"" << leftover.first() << "\"\nTry `plimsett --help`.\n";
+        return CommandLine::exitUsage;
+    }
+
+    QString problem;
+    const auto directory = InstancePaths::directory(&problem);
+    if (!directory) {
+        err << "plimsett: no private runtime folder: " << problem << "\n";
+        return CommandLine::exitFailed;
+    }
+    CommandServer server(*directory);
+    switch (server.claim()) {
+    case CommandServer::Claim::claimed:
+        break;
+    case CommandServer::Claim::alreadyRunning: {
+        const CommandClient::Result running =
+            CommandClient::send(server.socketPath(), {{QStringLiteral("command"), "hello"}}, 5000);
+        err << "plimsett: " << CommandLine::alreadyRunningMessage(running.reply);
+        return CommandLine::exitFailed;
+    }
+    case CommandServer::Claim::failed:
+        err << "plimsett: " << server.errorString() << "\n";
+        return CommandLine::exitFailed;
+    }
+
+    AppDelegate delegate([] {
+        return std::make_unique<AppModel>(AppModel::Environment::standard(makePlatformBackend));
+    });
+    CommandProcessor processor([&delegate] { return delegate.model(); },
+                               [] { QCoreApplication::quit(); });
+    server.setHandler(
+        [&processor](const QJsonObject& request) { return processor.handle(request); });
+    if (!server.listen()) {
+        err << "plimsett: cannot listen for commands: " << server.errorString() << "\n";
+        return CommandLine::exitFailed;
+    }
+    TerminationSignals terminationSignals;
+    return app.exec();
+}
