@@ -4,11 +4,11 @@ namespace plimsett::testing {
 namespace {
 
 using Phase = LayoutController::Phase;
-using EventsTest = LayoutControllerTest;
+using LayoutControllerEventsTest = LayoutControllerTest;
 
 // MARK: Bursts and the settle
 
-TEST_F(EventsTest, ABurstOfEventsSettlesOnceAfterTheLastOne) {
+TEST_F(LayoutControllerEventsTest, ABurstOfEventsSettlesOnceAfterTheLastOne) {
     saveCurrentWindows(bothDisplays());
     startController();
     windows->setFrame(report, Rect{0, 25, 600, 400});
@@ -36,7 +36,7 @@ TEST_F(EventsTest, ABurstOfEventsSettlesOnceAfterTheLastOne) {
     EXPECT_EQ(changes, 5);                               // the second pass and two snapshots
 }
 
-TEST_F(EventsTest, UnplugAndReplugWithinTheSettleDelayRestores) {
+TEST_F(LayoutControllerEventsTest, UnplugAndReplugWithinTheSettleDelayRestores) {
     startController();
     scheduler->advance(30);
     // The last snapshot before the change keeps what the user did just before unplugging.
@@ -59,7 +59,7 @@ TEST_F(EventsTest, UnplugAndReplugWithinTheSettleDelayRestores) {
     EXPECT_EQ(windows->frame(home), homeFrame);
 }
 
-TEST_F(EventsTest, UnplugSavesTheSmallerSetLaterAndReplugPutsEverythingBack) {
+TEST_F(LayoutControllerEventsTest, UnplugSavesTheSmallerSetLaterAndReplugPutsEverythingBack) {
     startController();
     scheduler->advance(30);
     const SavedLayout both = *layoutOf(bothDisplays());
@@ -88,7 +88,7 @@ TEST_F(EventsTest, UnplugSavesTheSmallerSetLaterAndReplugPutsEverythingBack) {
     EXPECT_EQ(windows->frame(report), reportFrame);
 }
 
-TEST_F(EventsTest, OnlyScreenParametersWithTheSameDisplaysRestoresNothing) {
+TEST_F(LayoutControllerEventsTest, OnlyScreenParametersWithTheSameDisplaysRestoresNothing) {
     startController();
     scheduler->advance(30);
     windows->setFrame(report, Rect{0, 25, 600, 400}); // say, the Dock moved
@@ -103,7 +103,7 @@ TEST_F(EventsTest, OnlyScreenParametersWithTheSameDisplaysRestoresNothing) {
     EXPECT_EQ(layoutOf(bothDisplays())->windows.at(0).frame, (Rect{0, 25, 600, 400}));
 }
 
-TEST_F(EventsTest, ASettleWithoutDisplaysAdoptsThemAndRestoresNothing) {
+TEST_F(LayoutControllerEventsTest, ASettleWithoutDisplaysAdoptsThemAndRestoresNothing) {
     saveLayout(DisplaySet(), {{editor, editor, "Report", 0, Rect{0, 0, 10, 10}, false, false}});
     startController();
     displays->setDisplays({});
@@ -132,10 +132,10 @@ void PrintTo(const DecisionCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class DecisionTest : public LayoutControllerTest,
-                     public ::testing::WithParamInterface<DecisionCase> {};
+class LayoutControllerDecisionTest : public LayoutControllerTest,
+                                     public ::testing::WithParamInterface<DecisionCase> {};
 
-TEST_P(DecisionTest, SettleRestoresExactlyWhenTheTableSays) {
+TEST_P(LayoutControllerDecisionTest, SettleRestoresExactlyWhenTheTableSays) {
     const DecisionCase c = GetParam();
     preferences->setAutoRestoreOnDisplayChange(c.autoRestore);
     preferences->setRestoreAfterWake(c.restoreAfterWake);
@@ -167,7 +167,7 @@ TEST_P(DecisionTest, SettleRestoresExactlyWhenTheTableSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, DecisionTest,
+    Table, LayoutControllerDecisionTest,
     ::testing::Values(
         DecisionCase{"OffEvenWhenEverythingHappened", false, true, true, true, true, false},
         DecisionCase{"OffWithReconfiguration", false, true, false, true, false, false},
@@ -181,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecisionCase{"SameSetParametersOnly", true, true, false, false, false, false}),
     [](const ::testing::TestParamInfo<DecisionCase>& info) { return info.param.name; });
 
-TEST_F(EventsTest, WithAutomaticRestoreOffTheNewSetIsStillAdoptedAndSaved) {
+TEST_F(LayoutControllerEventsTest, WithAutomaticRestoreOffTheNewSetIsStillAdoptedAndSaved) {
     preferences->setAutoRestoreOnDisplayChange(false);
     saveCurrentWindows(bothDisplays());
     startController();
@@ -202,7 +202,7 @@ TEST_F(EventsTest, WithAutomaticRestoreOffTheNewSetIsStillAdoptedAndSaved) {
 
 // MARK: Announcements of a change
 
-TEST_F(EventsTest, AnAnnouncementAfterTheDisplaysChangedTakesNoSnapshot) {
+TEST_F(LayoutControllerEventsTest, AnAnnouncementAfterTheDisplaysChangedTakesNoSnapshot) {
     startController();
     scheduler->advance(30);
     const SavedLayout before = *layoutOf(bothDisplays());
@@ -214,7 +214,7 @@ TEST_F(EventsTest, AnAnnouncementAfterTheDisplaysChangedTakesNoSnapshot) {
     EXPECT_EQ(controller->currentSet(), bothDisplays());
 }
 
-TEST_F(EventsTest, AnAnnouncementWithoutEventsWaitsInSettlingWithoutSnapshots) {
+TEST_F(LayoutControllerEventsTest, AnAnnouncementWithoutEventsWaitsInSettlingWithoutSnapshots) {
     startController();
     controller->displaysWillChange();
     EXPECT_EQ(scheduler->pendingCount(), 0u);
@@ -231,7 +231,7 @@ TEST_F(EventsTest, AnAnnouncementWithoutEventsWaitsInSettlingWithoutSnapshots) {
     EXPECT_EQ(controller->phase(), Phase::stable);
 }
 
-TEST_F(EventsTest, AnEventWhileStableCancelsThePeriodicSnapshot) {
+TEST_F(LayoutControllerEventsTest, AnEventWhileStableCancelsThePeriodicSnapshot) {
     startController();
     scheduler->advance(20);
     controller->handle(DisplayEvent::screenParameters);
@@ -245,7 +245,7 @@ TEST_F(EventsTest, AnEventWhileStableCancelsThePeriodicSnapshot) {
 
 // MARK: Sleep and wake
 
-TEST_F(EventsTest, SleepTakesALastSnapshotAndDisarmsEverything) {
+TEST_F(LayoutControllerEventsTest, SleepTakesALastSnapshotAndDisarmsEverything) {
     startController();
     scheduler->advance(10);
     controller->willSleep();
@@ -257,14 +257,14 @@ TEST_F(EventsTest, SleepTakesALastSnapshotAndDisarmsEverything) {
     EXPECT_EQ(layoutOf(bothDisplays())->savedAt, at(10));
 }
 
-TEST_F(EventsTest, SleepAfterTheDisplaysChangedTakesNoSnapshot) {
+TEST_F(LayoutControllerEventsTest, SleepAfterTheDisplaysChangedTakesNoSnapshot) {
     startController();
     displays->setDisplays({laptop()});
     controller->willSleep();
     EXPECT_TRUE(store->layouts().empty());
 }
 
-TEST_F(EventsTest, SleepWhileSettlingCancelsTheSettleAndKeepsItsEvents) {
+TEST_F(LayoutControllerEventsTest, SleepWhileSettlingCancelsTheSettleAndKeepsItsEvents) {
     saveCurrentWindows(bothDisplays());
     preferences->setRestoreAfterWake(false);
     startController();
@@ -287,7 +287,7 @@ TEST_F(EventsTest, SleepWhileSettlingCancelsTheSettleAndKeepsItsEvents) {
     EXPECT_TRUE(controller->pendingEvents().empty());
 }
 
-TEST_F(EventsTest, EventsWhileAsleepAreOnlyRecorded) {
+TEST_F(LayoutControllerEventsTest, EventsWhileAsleepAreOnlyRecorded) {
     startController();
     controller->willSleep();
     const std::size_t reads = displays->callCount();
@@ -302,7 +302,7 @@ TEST_F(EventsTest, EventsWhileAsleepAreOnlyRecorded) {
     EXPECT_EQ(changes, 1);
 }
 
-TEST_F(EventsTest, ASecondWakeRestartsTheSettleDelay) {
+TEST_F(LayoutControllerEventsTest, ASecondWakeRestartsTheSettleDelay) {
     startController();
     controller->willSleep();
     controller->didWake();
@@ -315,7 +315,7 @@ TEST_F(EventsTest, ASecondWakeRestartsTheSettleDelay) {
     EXPECT_EQ(changes, 2);
 }
 
-TEST_F(EventsTest, WakeWithADifferentSetRestoresWhateverRestoreAfterWakeSays) {
+TEST_F(LayoutControllerEventsTest, WakeWithADifferentSetRestoresWhateverRestoreAfterWakeSays) {
     preferences->setRestoreAfterWake(false);
     saveCurrentWindows(bothDisplays());
     unplugStudio();
@@ -328,7 +328,7 @@ TEST_F(EventsTest, WakeWithADifferentSetRestoresWhateverRestoreAfterWakeSays) {
     EXPECT_EQ(controller->lastRestore()->result, (RestoreResult{2, 1, 0, 0}));
 }
 
-TEST_F(EventsTest, AWakeWithoutASleepStillKeepsSnapshotsAwayFromTheRestore) {
+TEST_F(LayoutControllerEventsTest, AWakeWithoutASleepStillKeepsSnapshotsAwayFromTheRestore) {
     saveCurrentWindows(bothDisplays());
     startController();
     scheduler->advance(27);
@@ -352,7 +352,8 @@ void PrintTo(Pending pending, std::ostream* os) {
     *os << static_cast<int>(pending);
 }
 
-class PendingWorkTest : public LayoutControllerTest, public ::testing::WithParamInterface<Pending> {
+class LayoutControllerPendingWorkTest : public LayoutControllerTest,
+                                        public ::testing::WithParamInterface<Pending> {
 protected:
     // Leaves exactly one piece of delayed work waiting.
     void arm() {
@@ -384,7 +385,7 @@ protected:
     std::size_t listings = 0;
 };
 
-TEST_P(PendingWorkTest, StopCancelsItAndLeavesThePhase) {
+TEST_P(LayoutControllerPendingWorkTest, StopCancelsItAndLeavesThePhase) {
     arm();
     const Phase phase = controller->phase();
     controller->stop();
@@ -394,7 +395,7 @@ TEST_P(PendingWorkTest, StopCancelsItAndLeavesThePhase) {
     EXPECT_EQ(controller->phase(), phase);
 }
 
-TEST_P(PendingWorkTest, AReleasedControllersWorkDoesNothing) {
+TEST_P(LayoutControllerPendingWorkTest, AReleasedControllersWorkDoesNothing) {
     arm();
     const std::weak_ptr<LayoutController> weak = controller;
     controller.reset();
@@ -403,7 +404,7 @@ TEST_P(PendingWorkTest, AReleasedControllersWorkDoesNothing) {
     expectNothingRan();
 }
 
-INSTANTIATE_TEST_SUITE_P(Work, PendingWorkTest,
+INSTANTIATE_TEST_SUITE_P(Work, LayoutControllerPendingWorkTest,
                          ::testing::Values(Pending::snapshot, Pending::settle, Pending::secondPass),
                          [](const ::testing::TestParamInfo<Pending>& info) {
                              switch (info.param) {

@@ -3,7 +3,7 @@
 namespace plimsett::testing {
 namespace {
 
-using RestoreTest = LayoutControllerTest;
+using LayoutControllerRestoreTest = LayoutControllerTest;
 using MoveResponse = FakeWindowSystem::MoveResponse;
 
 RestoreResult counts(std::int64_t moved, std::int64_t inPlace, std::int64_t skipped,
@@ -13,7 +13,7 @@ RestoreResult counts(std::int64_t moved, std::int64_t inPlace, std::int64_t skip
 
 // MARK: One pass, run by hand
 
-TEST_F(RestoreTest, RestoreNowPutsWindowsBackAndCountsEveryPair) {
+TEST_F(LayoutControllerRestoreTest, RestoreNowPutsWindowsBackAndCountsEveryPair) {
     saveCurrentWindows(bothDisplays());
     makeController();
     unplugStudio();
@@ -40,7 +40,7 @@ TEST_F(RestoreTest, RestoreNowPutsWindowsBackAndCountsEveryPair) {
     EXPECT_EQ(windows->moves().size(), 2u);
 }
 
-TEST_F(RestoreTest, SavedFramesAreFittedOntoTheDisplaysThatExistNow) {
+TEST_F(LayoutControllerRestoreTest, SavedFramesAreFittedOntoTheDisplaysThatExistNow) {
     saveLayout(laptopOnly(), {{editor, editor, "Report", 0, Rect{1300, 100, 400, 300}},
                               {editor, editor, "Notes", 1, Rect{-50, 0, 2000, 1200}},
                               {browser, browser, "Home", 0, Rect{200, 100, 400, 300}}});
@@ -52,7 +52,7 @@ TEST_F(RestoreTest, SavedFramesAreFittedOntoTheDisplaysThatExistNow) {
     EXPECT_EQ(windows->frame(home), (Rect{200, 100, 400, 300}));
 }
 
-TEST_F(RestoreTest, AWindowIsInPlaceWhenEveryEdgeIsOffByLessThanTwoPoints) {
+TEST_F(LayoutControllerRestoreTest, AWindowIsInPlaceWhenEveryEdgeIsOffByLessThanTwoPoints) {
     saveCurrentWindows(bothDisplays());
     makeController();
     struct Offset {
@@ -75,7 +75,7 @@ TEST_F(RestoreTest, AWindowIsInPlaceWhenEveryEdgeIsOffByLessThanTwoPoints) {
     }
 }
 
-TEST_F(RestoreTest, MinimisedOrFullScreenOnEitherSideIsSkipped) {
+TEST_F(LayoutControllerRestoreTest, MinimisedOrFullScreenOnEitherSideIsSkipped) {
     const auto draft = windows->addWindow(editor, "Draft", Rect{300, 300, 400, 300});
     saveLayout(bothDisplays(), {{editor, editor, "Report", 0, reportFrame},
                                 {editor, editor, "Notes", 1, notesFrame, true, false},
@@ -92,7 +92,7 @@ TEST_F(RestoreTest, MinimisedOrFullScreenOnEitherSideIsSkipped) {
     EXPECT_TRUE(windows->moves().empty());
 }
 
-TEST_F(RestoreTest, FramesThatFitNoDisplayAreSkipped) {
+TEST_F(LayoutControllerRestoreTest, FramesThatFitNoDisplayAreSkipped) {
     saveCurrentWindows(bothDisplays());
     makeController();
     DisplayInfo blank = laptop();
@@ -103,7 +103,7 @@ TEST_F(RestoreTest, FramesThatFitNoDisplayAreSkipped) {
     EXPECT_TRUE(windows->moves().empty());
 }
 
-TEST_F(RestoreTest, RefusedAndVanishedWindowsFailWithoutStoppingThePass) {
+TEST_F(LayoutControllerRestoreTest, RefusedAndVanishedWindowsFailWithoutStoppingThePass) {
     saveCurrentWindows(bothDisplays());
     makeController();
     unplugStudio();
@@ -119,7 +119,7 @@ TEST_F(RestoreTest, RefusedAndVanishedWindowsFailWithoutStoppingThePass) {
     EXPECT_EQ(controller->lastRestore()->result, counts(1, 0, 0, 2));
 }
 
-TEST_F(RestoreTest, ExcludedApplicationsAreNeitherMovedNorCounted) {
+TEST_F(LayoutControllerRestoreTest, ExcludedApplicationsAreNeitherMovedNorCounted) {
     saveCurrentWindows(bothDisplays());
     makeController();
     unplugStudio();
@@ -131,7 +131,7 @@ TEST_F(RestoreTest, ExcludedApplicationsAreNeitherMovedNorCounted) {
     EXPECT_EQ(windows->moves()[0].window, notes);
 }
 
-TEST_F(RestoreTest, ALayoutOfAppsThatDoNotRunStillRecordsTheRestore) {
+TEST_F(LayoutControllerRestoreTest, ALayoutOfAppsThatDoNotRunStillRecordsTheRestore) {
     saveLayout(bothDisplays(), {{"com.example.mail", "Mail", "Inbox", 0, reportFrame}});
     makeController();
     scheduler->advance(5);
@@ -140,7 +140,7 @@ TEST_F(RestoreTest, ALayoutOfAppsThatDoNotRunStillRecordsTheRestore) {
     EXPECT_EQ(controller->lastRestore()->date, at(5));
 }
 
-TEST_F(RestoreTest, WithoutAccessThePassDoesNothingButTheManualRestoreStillAdopts) {
+TEST_F(LayoutControllerRestoreTest, WithoutAccessThePassDoesNothingButTheManualRestoreStillAdopts) {
     saveCurrentWindows(laptopOnly());
     makeController();
     displays->setDisplays({laptop()});
@@ -154,7 +154,7 @@ TEST_F(RestoreTest, WithoutAccessThePassDoesNothingButTheManualRestoreStillAdopt
     EXPECT_EQ(changes, 1);
 }
 
-TEST_F(RestoreTest, RestoreNowWithoutALayoutReturnsNothingButAdoptsAndNotifies) {
+TEST_F(LayoutControllerRestoreTest, RestoreNowWithoutALayoutReturnsNothingButAdoptsAndNotifies) {
     makeController();
     displays->setDisplays({});
     EXPECT_FALSE(controller->restoreNow());
@@ -163,7 +163,7 @@ TEST_F(RestoreTest, RestoreNowWithoutALayoutReturnsNothingButAdoptsAndNotifies) 
     EXPECT_EQ(changes, 1);
 }
 
-TEST_F(RestoreTest, RestoreNowLeavesPhaseEventsAndTimersAlone) {
+TEST_F(LayoutControllerRestoreTest, RestoreNowLeavesPhaseEventsAndTimersAlone) {
     saveCurrentWindows(bothDisplays());
     startController();
     controller->displaysWillChange();
@@ -178,7 +178,7 @@ TEST_F(RestoreTest, RestoreNowLeavesPhaseEventsAndTimersAlone) {
 
 // MARK: Automatic restore and its second pass
 
-class AutomaticRestoreTest : public LayoutControllerTest {
+class LayoutControllerAutoRestoreTest : public LayoutControllerTest {
 protected:
     // Four windows out of place, one of which refuses its first move; a reconfiguration that
     // ends with the same displays settles 2.5 seconds later and restores.
@@ -200,7 +200,7 @@ protected:
     int changesAfterSettle = 0;
 };
 
-TEST_F(AutomaticRestoreTest, SecondPassCombinesTheMovesOfBothPasses) {
+TEST_F(LayoutControllerAutoRestoreTest, SecondPassCombinesTheMovesOfBothPasses) {
     ASSERT_TRUE(controller->lastRestore());
     EXPECT_EQ(controller->lastRestore()->date, at(2.5));
     EXPECT_EQ(controller->lastRestore()->result, counts(2, 1, 0, 1));
@@ -226,7 +226,7 @@ TEST_F(AutomaticRestoreTest, SecondPassCombinesTheMovesOfBothPasses) {
     EXPECT_EQ(layoutOf(bothDisplays())->savedAt, at(33.5));
 }
 
-TEST_F(AutomaticRestoreTest, ThreeMovedThenOneMovedAndThreeInPlaceMakeFourAndThree) {
+TEST_F(LayoutControllerAutoRestoreTest, ThreeMovedThenOneMovedAndThreeInPlaceMakeFourAndThree) {
     // A fresh change in which every window accepts its frame and three of four are out of place.
     windows->setMoveResponse(draft, MoveResponse::accept);
     windows->setFrame(draft, Rect{500, 100, 500, 400});
@@ -244,7 +244,7 @@ TEST_F(AutomaticRestoreTest, ThreeMovedThenOneMovedAndThreeInPlaceMakeFourAndThr
     EXPECT_EQ(controller->lastRestore()->result, counts(4, 3, 0, 0));
 }
 
-TEST_F(AutomaticRestoreTest, ANewChangeWithinTheSecondCancelsTheSecondPass) {
+TEST_F(LayoutControllerAutoRestoreTest, ANewChangeWithinTheSecondCancelsTheSecondPass) {
     const std::function<void(LayoutController&)> triggers[] = {
         [](LayoutController& c) { c.displaysWillChange(); },
         [](LayoutController& c) { c.handle(DisplayEvent::screenParameters); },
@@ -269,7 +269,7 @@ TEST_F(AutomaticRestoreTest, ANewChangeWithinTheSecondCancelsTheSecondPass) {
     }
 }
 
-TEST_F(AutomaticRestoreTest, AnotherSetAdoptedByHandLeavesItAloneButSnapshotsGoOn) {
+TEST_F(LayoutControllerAutoRestoreTest, AnotherSetAdoptedByHandLeavesItAloneButSnapshotsGoOn) {
     scheduler->advance(0.5);
     displays->setDisplays({laptop()});
     EXPECT_FALSE(controller->restoreNow()); // adopts the laptop alone; nothing saved for it

@@ -3,9 +3,9 @@
 namespace plimsett::testing {
 namespace {
 
-using SnapshotTest = LayoutControllerTest;
+using LayoutControllerSnapshotTest = LayoutControllerTest;
 
-TEST_F(SnapshotTest, FreshControllerAdoptsTheDisplaysAndArmsNothing) {
+TEST_F(LayoutControllerSnapshotTest, FreshControllerAdoptsTheDisplaysAndArmsNothing) {
     makeController();
     EXPECT_EQ(controller->phase(), LayoutController::Phase::stable);
     EXPECT_EQ(controller->currentSet(), bothDisplays());
@@ -20,7 +20,7 @@ TEST_F(SnapshotTest, FreshControllerAdoptsTheDisplaysAndArmsNothing) {
     EXPECT_FALSE(std::filesystem::exists(store->fileURL()));
 }
 
-TEST_F(SnapshotTest, StartReadsTheDisplaysAgainAndSnapshotsEveryThirtySeconds) {
+TEST_F(LayoutControllerSnapshotTest, StartReadsTheDisplaysAgainAndSnapshotsEveryThirtySeconds) {
     makeController();
     displays->setDisplays({laptop()});
     controller->start();
@@ -48,7 +48,7 @@ TEST_F(SnapshotTest, StartReadsTheDisplaysAgainAndSnapshotsEveryThirtySeconds) {
     EXPECT_DOUBLE_EQ(scheduler->nextDueIn(), 30);
 }
 
-TEST_F(SnapshotTest, SnapshotRecordsEveryWindowOfEveryProcessInListingOrder) {
+TEST_F(LayoutControllerSnapshotTest, SnapshotRecordsEveryWindowOfEveryProcessInListingOrder) {
     // A second process of the editor numbers its windows from 0 again.
     const auto secondEditor = windows->addApp(editor, "Editor");
     windows->addWindow(secondEditor, "", Rect{50, 50, 300, 200});
@@ -72,7 +72,7 @@ TEST_F(SnapshotTest, SnapshotRecordsEveryWindowOfEveryProcessInListingOrder) {
     EXPECT_EQ(changes, 1);
 }
 
-TEST_F(SnapshotTest, ExcludedApplicationsAreLeftOutWhileTheirSavedWindowsAreKept) {
+TEST_F(LayoutControllerSnapshotTest, ExcludedApplicationsAreLeftOutWhileTheirSavedWindowsAreKept) {
     startController();
     scheduler->advance(30);
     ASSERT_EQ(layoutOf(bothDisplays())->windows.size(), 3u);
@@ -93,7 +93,7 @@ TEST_F(SnapshotTest, ExcludedApplicationsAreLeftOutWhileTheirSavedWindowsAreKept
     EXPECT_EQ(layout->windows[2].title, "Notes");
 }
 
-TEST_F(SnapshotTest, WithoutAccessNothingIsSavedButTheTimerKeepsFiring) {
+TEST_F(LayoutControllerSnapshotTest, WithoutAccessNothingIsSavedButTheTimerKeepsFiring) {
     windows->setTrusted(false);
     startController();
     scheduler->advance(90);
@@ -110,7 +110,7 @@ TEST_F(SnapshotTest, WithoutAccessNothingIsSavedButTheTimerKeepsFiring) {
     EXPECT_EQ(controller->lastSnapshotAt(), at(120));
 }
 
-TEST_F(SnapshotTest, WithoutDisplaysNothingIsSaved) {
+TEST_F(LayoutControllerSnapshotTest, WithoutDisplaysNothingIsSaved) {
     displays->setDisplays({});
     startController();
     scheduler->advance(60);
@@ -121,7 +121,8 @@ TEST_F(SnapshotTest, WithoutDisplaysNothingIsSaved) {
     EXPECT_EQ(scheduler->pendingCount(), 1u);
 }
 
-TEST_F(SnapshotTest, ManualSnapshotWithoutDisplaysReturnsNothingAndKeepsTheCurrentSet) {
+TEST_F(LayoutControllerSnapshotTest,
+       ManualSnapshotWithoutDisplaysReturnsNothingAndKeepsTheCurrentSet) {
     makeController();
     displays->setDisplays({});
     EXPECT_FALSE(controller->snapshotNow());
@@ -130,7 +131,7 @@ TEST_F(SnapshotTest, ManualSnapshotWithoutDisplaysReturnsNothingAndKeepsTheCurre
     EXPECT_TRUE(store->layouts().empty());
 }
 
-TEST_F(SnapshotTest, OnlyExcludedWindowsNeverReplaceTheSavedLayout) {
+TEST_F(LayoutControllerSnapshotTest, OnlyExcludedWindowsNeverReplaceTheSavedLayout) {
     preferences->setExcludedBundleIDs({editor, browser});
     startController();
     scheduler->advance(30);
@@ -153,7 +154,7 @@ TEST_F(SnapshotTest, OnlyExcludedWindowsNeverReplaceTheSavedLayout) {
     EXPECT_EQ(layoutOf(bothDisplays())->windows.at(0).frame, (Rect{0, 25, 100, 100}));
 }
 
-TEST_F(SnapshotTest, DisplaySetChangedUnderTheTimerSavesNeitherSetAndSettles) {
+TEST_F(LayoutControllerSnapshotTest, DisplaySetChangedUnderTheTimerSavesNeitherSetAndSettles) {
     startController();
     scheduler->advance(30);
     const std::optional<SavedLayout> before = layoutOf(bothDisplays());
@@ -182,7 +183,7 @@ TEST_F(SnapshotTest, DisplaySetChangedUnderTheTimerSavesNeitherSetAndSettles) {
     EXPECT_EQ(layoutOf(bothDisplays()), before);
 }
 
-TEST_F(SnapshotTest, ManualSnapshotWhileSettlingAdoptsTheSetTheSettleThenCompares) {
+TEST_F(LayoutControllerSnapshotTest, ManualSnapshotWhileSettlingAdoptsTheSetTheSettleThenCompares) {
     startController();
     scheduler->advance(30);
     displays->setDisplays({laptop()});
@@ -204,7 +205,7 @@ TEST_F(SnapshotTest, ManualSnapshotWhileSettlingAdoptsTheSetTheSettleThenCompare
     EXPECT_FALSE(controller->lastRestore());
 }
 
-TEST_F(SnapshotTest, CurrentLayoutIsTheStoredLayoutOfTheAdoptedSet) {
+TEST_F(LayoutControllerSnapshotTest, CurrentLayoutIsTheStoredLayoutOfTheAdoptedSet) {
     makeController();
     EXPECT_FALSE(controller->currentLayout());
     const SavedLayout both = saveCurrentWindows(bothDisplays());
