@@ -67,7 +67,8 @@ public:
     // One restore pass of `layout` onto `displays`.
     RestoreResult restore(const SavedLayout& layout, const std::vector<DisplayInfo>& displays);
     // Fits `frame` onto the first of `screens` that contains it, else the one it overlaps most,
-    // else the nearest; nothing when no screen has a positive size.
+    // else the nearest; nothing when no screen has a positive size or the frame is not finite
+    // (such a frame would reach the window system as garbage).
     static std::optional<Rect> fittedFrame(const Rect& frame, const std::vector<Rect>& screens);
 
     Phase phase() const { return phase_; }
