@@ -1,0 +1,23 @@
+#include "platform/macos/AccessibilityPermission.h"
+
+#include <utility>
+
+namespace plimsett {
+
+AccessibilityPermission::AccessibilityPermission(std::shared_ptr<AccessibilityApi> accessibility,
+                                                 std::shared_ptr<WorkspaceApi> workspace)
+    : accessibility_(std::move(accessibility)), workspace_(std::move(workspace)) {}
+
+bool AccessibilityPermission::isTrusted() const {
+    return accessibility_->isProcessTrusted();
+}
+
+void AccessibilityPermission::requestAccess() {
+    if (accessibility_->isProcessTrustedWithPrompt()) {
+        return;
+    }
+    // Whether the pane opened is not examined: the user can simply ask again.
+    workspace_->openURL(settingsAddress);
+}
+
+} // namespace plimsett
