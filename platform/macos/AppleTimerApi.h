@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/macos/TimerApi.h"
+#include "platform/TimerApi.h"
 
 namespace plimsett {
 

@@ -1,4 +1,4 @@
-#include "platform/macos/AccessibilityWatcher.h"
+#include "platform/AccessibilityWatcher.h"
 
 #include "platform/macos/AccessibilityPermission.h"
 #include "tests/macos/FakeAccessibilityApi.h"

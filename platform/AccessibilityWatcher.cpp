@@ -1,4 +1,4 @@
-#include "platform/macos/AccessibilityWatcher.h"
+#include "platform/AccessibilityWatcher.h"
 
 #include <utility>
 

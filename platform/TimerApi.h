@@ -5,7 +5,7 @@
 
 namespace plimsett {
 
-// Repeating timers on the main run loop (NSTimer).
+// Repeating timers on the main thread (NSTimer on macOS, QTimer in the Qt shell).
 class TimerApi {
 public:
     class RepeatingTimer {
@@ -16,7 +16,7 @@ public:
     };
 
     virtual ~TimerApi() = default;
-    // scheduledTimerWithTimeInterval:repeats:YES block: on the current (main) run loop. The
+    // Fires on the main thread every interval. The
     // timer keeps firing until it is invalidated, also when the returned object is dropped.
     virtual std::shared_ptr<RepeatingTimer>
     scheduleRepeatingTimer(double intervalSeconds, std::function<void()> action) = 0;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/AccessPermission.h"
-#include "platform/macos/TimerApi.h"
+#include "platform/TimerApi.h"
 
 #include <functional>
 #include <memory>
