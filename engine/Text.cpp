@@ -3,6 +3,9 @@
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
+#include <unicode/utf8.h>
+
+#include <cstdint>
 
 namespace plimsett {
 namespace {
@@ -18,8 +21,26 @@ bool isAscii(std::string_view text) {
 
 } // namespace
 
+bool isValidUtf8(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto length = static_cast<std::int64_t>(text.size());
+    std::int64_t i = 0;
+    while (i < length) {
+        if (bytes[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string repairedUtf8(std::string_view text) {
-    if (isAscii(text)) {
+    if (isValidUtf8(text)) {
         return std::string(text);
     }
     // ICU substitutes U+FFFD for each maximal ill-formed subsequence while decoding.
