@@ -17,6 +17,8 @@ public:
     // Never fails: text that is not valid UTF-8 is repaired and non-finite numbers are written
     // as 0, so that one bad window cannot stop every later save.
     static std::string encode(const std::vector<SavedLayout>& layouts);
+    // The same, for layouts held elsewhere (spares copying a whole store to write it).
+    static std::string encodeReferences(const std::vector<const SavedLayout*>& layouts);
     // Nothing when the text is not JSON, a required key is missing, a value has the wrong type or
     // a date is in another form. Unknown keys are ignored; keys may come in any order.
     static std::optional<std::vector<SavedLayout>> decode(std::string_view text);

@@ -120,20 +120,35 @@ void LayoutStore::forget(const std::string& displaySetID) {
     persist();
 }
 
+namespace {
+
+bool newerFirst(const SavedLayout* a, const SavedLayout* b) {
+    return a->savedAt > b->savedAt;
+}
+
+} // namespace
+
+std::vector<const SavedLayout*> LayoutStore::sortedPointers() const {
+    std::vector<const SavedLayout*> sorted;
+    sorted.reserve(layouts_.size());
+    for (const auto& entry : layouts_) {
+        sorted.push_back(&entry.second);
+    }
+    std::stable_sort(sorted.begin(), sorted.end(), newerFirst);
+    return sorted;
+}
+
 std::vector<SavedLayout> LayoutStore::sortedLayouts() const {
     std::vector<SavedLayout> sorted;
     sorted.reserve(layouts_.size());
-    for (const auto& entry : layouts_) {
-        sorted.push_back(entry.second);
+    for (const SavedLayout* layout : sortedPointers()) {
+        sorted.push_back(*layout);
     }
-    std::stable_sort(sorted.begin(), sorted.end(), [](const SavedLayout& a, const SavedLayout& b) {
-        return a.savedAt > b.savedAt;
-    });
     return sorted;
 }
 
 bool LayoutStore::persist() {
-    const std::string bytes = LayoutFileCodec::encode(sortedLayouts());
+    const std::string bytes = LayoutFileCodec::encodeReferences(sortedPointers());
     // A failure to make the folder shows up as a failed write below.
     AtomicFile::makePrivateDirectory(fileURL_.parent_path());
     if (unreadableFileFound_ && !setAsideUnreadableFile()) {

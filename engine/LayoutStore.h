@@ -45,6 +45,8 @@ public:
 
 private:
     bool setAsideUnreadableFile();
+    // The stored layouts, newest first, without copying them.
+    std::vector<const SavedLayout*> sortedPointers() const;
 
     std::filesystem::path fileURL_;
     Layouts layouts_;

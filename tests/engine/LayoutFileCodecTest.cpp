@@ -203,6 +203,38 @@ TEST(LayoutFileCodec, RepairsTextThatIsNotUtf8WhenEncoding) {
     EXPECT_EQ(LayoutFileCodec::encode(*decoded), text);
 }
 
+TEST(LayoutFileCodec, EscapesEveryCharacterThatJsonRequires) {
+    std::string awkward = "quote \" backslash \\ slash / del \x7f";
+    for (char c = 0; c < 0x20; ++c) {
+        awkward += c;
+    }
+    SavedLayout layout = sampleLayout();
+    layout.windows[0].title = awkward;
+    layout.displays[0].uuid = std::string("nul\0inside", 10);
+    const std::string text = LayoutFileCodec::encode({layout});
+    EXPECT_TRUE(Json::accept(text));
+    EXPECT_EQ(LayoutFileCodec::decode(text), std::vector<SavedLayout>{layout});
+}
+
+TEST(LayoutFileCodec, NumbersReadBackExactly) {
+    SavedLayout layout = sampleLayout();
+    const std::vector<Rect> frames{{-0.0, 1e21, 1e-7, 2.5},
+                                   {std::numeric_limits<double>::max(),
+                                    std::numeric_limits<double>::denorm_min(), 0.1 + 0.2, -1e-300},
+                                   {9007199254740993.0, -123456789.125, 1.0 / 3.0, 4e15}};
+    layout.windows.clear();
+    for (const Rect& frame : frames) {
+        layout.windows.push_back(
+            {"com.n", "N", "", std::numeric_limits<std::int64_t>::min(), frame, false, false});
+    }
+    const std::string text = LayoutFileCodec::encode({layout});
+    const auto decoded = LayoutFileCodec::decode(text);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->front().windows, layout.windows);
+    EXPECT_TRUE(std::signbit(decoded->front().windows[0].frame.x));
+    EXPECT_EQ(LayoutFileCodec::encode(*decoded), text);
+}
+
 TEST(LayoutFileCodec, WritesNonFiniteCoordinatesAsZero) {
     SavedLayout layout = sampleLayout();
     layout.windows[0].frame = {std::nan(""), std::numeric_limits<double>::infinity(),
