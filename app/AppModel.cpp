@@ -40,6 +40,7 @@ AppModel::AppModel(Environment env, QObject* parent)
       beep_(env.beep ? std::move(env.beep) : [] {}) {
     PlatformBackend backend = NoDesktopBackend::completed(
         env.makeBackend ? env.makeBackend() : NoDesktopBackend::make("no desktop backend"));
+    windowSystem_ = backend.windowSystem;
     permission_ = std::move(backend.permission);
     desktopProblem_ = std::move(backend.problem);
     const std::string builtInName = tr("Built-in").toStdString();

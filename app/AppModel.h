@@ -84,6 +84,8 @@ public:
     const std::shared_ptr<Preferences>& preferences() const { return preferences_; }
     const std::shared_ptr<LayoutStore>& store() const { return store_; }
     const std::shared_ptr<LayoutController>& controller() const { return controller_; }
+    // Where the windows of other applications are read, for views that list applications.
+    const std::shared_ptr<WindowSystem>& windowSystem() const { return windowSystem_; }
     EventMonitor* monitor() const { return monitor_.get(); }
     WindowPresenter& windows() const { return *windows_; }
     const std::shared_ptr<DirectUpdater>& updater() const { return updater_; }
@@ -97,6 +99,7 @@ private:
     std::shared_ptr<Preferences> preferences_;
     std::unique_ptr<WindowPresenter> windows_;
     std::shared_ptr<LayoutStore> store_;
+    std::shared_ptr<WindowSystem> windowSystem_;
     std::shared_ptr<AccessPermission> permission_;
     std::string desktopProblem_;
     std::shared_ptr<LayoutController> controller_;
