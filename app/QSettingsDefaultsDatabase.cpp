@@ -1,12 +1,19 @@
 #include "app/QSettingsDefaultsDatabase.h"
 
-#include <QStringList>
+#include <algorithm>
 
 namespace plimsett {
 namespace {
 
 QString key(const std::string& k) {
     return QString::fromStdString(k);
+}
+
+// String arrays are kept as QSettings arrays (key/size, key/1/value, ...). The native format on
+// Linux writes a one-element list exactly like a plain string, which would read back as a string
+// and lose the list; an array keeps every length, the empty one included, unambiguous.
+QString arraySizeKey(const std::string& k) {
+    return key(k) + QStringLiteral("/size");
 }
 
 } // namespace
@@ -42,50 +49,61 @@ bool QSettingsDefaultsDatabase::boolForKey(const std::string& k) const {
         }
         return false;
     }
+    if (settings_->contains(arraySizeKey(k))) {
+        return false;
+    }
     const auto it = registered_.find(k);
     return it != registered_.end() && std::holds_alternative<bool>(it->second) &&
            std::get<bool>(it->second);
 }
 
 void QSettingsDefaultsDatabase::setBool(bool value, const std::string& k) {
+    settings_->remove(key(k));
     settings_->setValue(key(k), value);
     settings_->sync();
 }
 
 std::optional<DefaultsDatabase::StringArray>
 QSettingsDefaultsDatabase::stringArrayForKey(const std::string& k) const {
-    const QVariant stored = lookup(k);
-    // The INI format writes an empty list as "@Invalid()", which reads back as an invalid variant
-    // under a key that is present.
-    if (!stored.isValid() && settings_->contains(key(k))) {
-        return StringArray{};
-    }
-    if (!stored.isValid()) {
+    if (!settings_->contains(arraySizeKey(k))) {
+        if (settings_->contains(key(k))) {
+            return std::nullopt; // a plain value of another type
+        }
         const auto it = registered_.find(k);
         if (it != registered_.end() && std::holds_alternative<StringArray>(it->second)) {
             return std::get<StringArray>(it->second);
         }
         return std::nullopt;
     }
-    if (stored.typeId() != QMetaType::QStringList && stored.typeId() != QMetaType::QVariantList) {
+    bool isNumber = false;
+    const int size = settings_->value(arraySizeKey(k)).toInt(&isNumber);
+    if (!isNumber || size < 0) {
         return std::nullopt;
     }
     StringArray out;
-    for (const QVariant& item : stored.toList()) {
+    out.reserve(static_cast<std::size_t>(std::min(size, 4096)));
+    settings_->beginReadArray(key(k));
+    for (int i = 0; i < size; ++i) {
+        settings_->setArrayIndex(i);
+        const QVariant item = settings_->value(QStringLiteral("value"));
         if (item.typeId() != QMetaType::QString) {
+            settings_->endArray();
             return std::nullopt;
         }
         out.push_back(item.toString().toStdString());
     }
+    settings_->endArray();
     return out;
 }
 
 void QSettingsDefaultsDatabase::setStringArray(const StringArray& value, const std::string& k) {
-    QStringList list;
-    for (const std::string& s : value) {
-        list.push_back(QString::fromStdString(s));
+    settings_->remove(key(k));
+    settings_->beginWriteArray(key(k), static_cast<int>(value.size()));
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        settings_->setArrayIndex(static_cast<int>(i));
+        settings_->setValue(QStringLiteral("value"), QString::fromStdString(value[i]));
     }
-    settings_->setValue(key(k), list);
+    settings_->endArray();
     settings_->sync();
 }
 
