@@ -1,11 +1,15 @@
 #include "app/AppModel.h"
 
 #include "app/AutostartLoginItem.h"
+#include "app/ExcludeAppsView.h"
 #include "app/MainQueueScheduler.h"
 #include "app/NoDesktopBackend.h"
+#include "app/OnboardingView.h"
 #include "app/PackageManagerUpdateController.h"
-#include "app/PlaceholderPage.h"
+#include "app/PreferencesView.h"
 #include "app/QSettingsDefaultsDatabase.h"
+#include "app/QtTimerApi.h"
+#include "platform/AccessibilityWatcher.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -37,7 +41,8 @@ AppModel::AppModel(Environment env, QObject* parent)
       windows_(std::make_unique<WindowPresenter>()),
       store_(std::make_shared<LayoutStore>(env.layoutFile)), loginItem_(std::move(env.loginItem)),
       updater_(env.updater ? std::move(env.updater) : std::make_shared<DirectUpdater>(nullptr)),
-      beep_(env.beep ? std::move(env.beep) : [] {}) {
+      beep_(env.beep ? std::move(env.beep) : [] {}),
+      timers_(env.timers ? std::move(env.timers) : std::make_shared<QtTimerApi>()) {
     PlatformBackend backend = NoDesktopBackend::completed(
         env.makeBackend ? env.makeBackend() : NoDesktopBackend::make("no desktop backend"));
     windowSystem_ = backend.windowSystem;
@@ -102,31 +107,37 @@ void AppModel::accessGranted() {
 }
 
 void AppModel::showOnboarding() {
-    const QString problem = QString::fromStdString(desktopProblem_);
-    windows_->show(onboardingKey, tr("Welcome to Plimsett"), [problem] {
-        QString text = tr("Plimsett reads where each application's windows are and moves them back "
-                          "when your displays return. It needs an X11 desktop session with a "
-                          "window manager that follows the EWMH conventions.");
-        if (!problem.isEmpty()) {
-            text += QStringLiteral("\n\n") + problem;
+    // A new watcher for every request; an open window keeps the one it was made with.
+    std::shared_ptr<AccessibilityWatcher> watcher =
+        AccessibilityWatcher::make(permission_, timers_);
+    QPointer<AppModel> self(this);
+    watcher->setOnGranted([self] {
+        if (self) {
+            self->accessGranted();
         }
-        return new PlaceholderPage(tr("Plimsett cannot read or move windows yet"), text);
+    });
+    windows_->show(onboardingKey, tr("Welcome to Plimsett"), [&] {
+        return new OnboardingView(
+            watcher,
+            [self] {
+                if (self) {
+                    self->windows_->close(onboardingKey);
+                }
+            },
+            [permission = permission_] { permission->requestAccess(); },
+            QString::fromStdString(desktopProblem_));
     });
 }
 
 void AppModel::showPreferences() {
-    windows_->show(preferencesKey, tr("Plimsett Settings"), [] {
-        return new PlaceholderPage(tr("Plimsett Settings"),
-                                   tr("Settings will be shown here. Until then, the tray menu "
-                                      "switches automatic restoring on and off."));
+    windows_->show(preferencesKey, tr("Plimsett Settings"), [this] {
+        return new PreferencesView(*this, updater_->automaticallyChecksForUpdates());
     });
 }
 
 void AppModel::showExcludeApps() {
-    windows_->show(excludeKey, tr("Exclude Apps"), [] {
-        return new PlaceholderPage(tr("Exclude Apps"),
-                                   tr("Plimsett won't save or move windows of the apps you check "
-                                      "here. The list of applications will be shown here."));
+    windows_->show(excludeKey, tr("Exclude Apps"), [this] {
+        return new ExcludeAppsView(*this, ExcludeAppsView::standardSources(*this));
     });
 }
 

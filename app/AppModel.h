@@ -11,6 +11,7 @@
 #include "engine/Preferences.h"
 #include "engine/Scheduler.h"
 #include "platform/PlatformBackend.h"
+#include "platform/TimerApi.h"
 
 #include <QObject>
 #include <filesystem>
@@ -39,6 +40,8 @@ public:
         std::shared_ptr<DirectUpdater> updater;
         // The alert sound of a failed change.
         std::function<void()> beep;
+        // The permission watcher's timers; Qt timers when not given.
+        std::shared_ptr<TimerApi> timers;
 
         static Environment standard(std::function<PlatformBackend()> makeBackend);
     };
@@ -107,6 +110,7 @@ private:
     std::shared_ptr<LoginItem> loginItem_;
     std::shared_ptr<DirectUpdater> updater_;
     std::function<void()> beep_;
+    std::shared_ptr<TimerApi> timers_;
 };
 
 } // namespace plimsett

@@ -1,6 +1,6 @@
 #include "app/AppModel.h"
 
-#include "app/PlaceholderPage.h"
+#include "app/OnboardingView.h"
 #include "tests/app/ShellHarness.h"
 
 #include <QSignalSpy>
@@ -180,9 +180,9 @@ TEST_F(AppModelTest, TheOnboardingNamesTheDesktopProblem) {
     model.start();
     QWidget* onboarding = model.windows().window(AppModel::onboardingKey);
     ASSERT_NE(onboarding, nullptr);
-    auto* page = onboarding->findChild<PlaceholderPage*>();
+    auto* page = onboarding->findChild<OnboardingView*>();
     ASSERT_NE(page, nullptr);
-    EXPECT_TRUE(page->text().contains("no window manager follows EWMH"));
+    EXPECT_TRUE(page->statusText().contains("no window manager follows EWMH"));
 }
 
 TEST_F(AppModelTest, AMissingBackendLeavesAModelWithoutDisplaysOrAccess) {
