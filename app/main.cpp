@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QSystemTrayIcon>
 #include <QTextStream>
 #include <cstdio>
 
@@ -109,5 +110,11 @@ int main(int argc, char** argv) {
         return CommandLine::exitFailed;
     }
     TerminationSignals terminationSignals;
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // The icon appears by itself once a tray starts; until then the command line still works.
+        err << "plimsett: there is no system tray yet; Plimsett runs and its icon appears when a "
+               "tray starts. `plimsett quit` stops it.\n";
+        err.flush();
+    }
     return app.exec();
 }
