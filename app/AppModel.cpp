@@ -15,10 +15,6 @@
 #include <QPointer>
 #include <chrono>
 
-#ifndef PLIMSETT_BUNDLE_ID
-#define PLIMSETT_BUNDLE_ID "tamblin-engineering.Plimsett.direct"
-#endif
-
 namespace plimsett {
 
 AppModel::Environment

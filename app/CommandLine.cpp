@@ -9,10 +9,6 @@
 #include <QTextStream>
 #include <chrono>
 
-#ifndef PLIMSETT_VERSION
-#define PLIMSETT_VERSION "0"
-#endif
-
 namespace plimsett {
 namespace {
 

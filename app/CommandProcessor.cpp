@@ -6,10 +6,6 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 
-#ifndef PLIMSETT_VERSION
-#define PLIMSETT_VERSION "0"
-#endif
-
 namespace plimsett {
 namespace {
 
