@@ -54,7 +54,7 @@ ExcludeAppsView::ExcludeAppsView(AppModel& model, Sources sources, QWidget* pare
     list_->viewport()->setBackgroundRole(QPalette::Base);
     list_->viewport()->setAutoFillBackground(true);
     column->addWidget(list_, 1);
-    setFixedWidth(width);
+    setFixedWidth(fixedWidth);
 
     connect(&model_, &AppModel::changed, this, &ExcludeAppsView::redraw);
     redraw();

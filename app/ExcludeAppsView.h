@@ -22,7 +22,7 @@ class AppCheckRow;
 class ExcludeAppsView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int width = 400;
+    static constexpr int fixedWidth = 400;
     static constexpr int listMinimumHeight = 320;
 
     // Where the applications that are not in a saved layout come from.

@@ -151,7 +151,7 @@ OnboardingView::OnboardingView(std::shared_ptr<AccessibilityWatcher> watcher,
     status->addWidget(button_, 0, Qt::AlignVCenter);
     column->addLayout(status);
 
-    setFixedWidth(width);
+    setFixedWidth(fixedWidth);
     QPointer<OnboardingView> self(this);
     watcher_->setOnChange([self] {
         if (self) {

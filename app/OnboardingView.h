@@ -20,7 +20,7 @@ class SymbolLabel;
 class OnboardingView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int width = 480;
+    static constexpr int fixedWidth = 480;
 
     // The wording of one desktop. On macOS access is granted in the Accessibility settings; on
     // X11 there is nobody to ask: access means a session with an EWMH window manager.

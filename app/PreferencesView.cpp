@@ -100,7 +100,7 @@ PreferencesView::PreferencesView(AppModel& model, bool automaticUpdates, QWidget
     sections->addStretch(1);
     scroll_->setWidget(form_);
     Appearance::makeSecondary(version_);
-    setFixedWidth(width);
+    setFixedWidth(fixedWidth);
 
     connect(&model_, &AppModel::changed, this, &PreferencesView::redraw);
     redraw();
@@ -115,7 +115,7 @@ QGroupBox* PreferencesView::section(const QString& title, QVBoxLayout*& content)
 
 QSize PreferencesView::sizeHint() const {
     const int content = form_->sizeHint().height();
-    return {width, std::clamp(content, minimumHeight, maximumHeight)};
+    return {fixedWidth, std::clamp(content, minimumHeight, maximumHeight)};
 }
 
 QString PreferencesView::versionText(const std::optional<QString>& shortVersion,
@@ -149,6 +149,8 @@ void PreferencesView::redraw() {
 
 void PreferencesView::replace(QVBoxLayout* layout, QWidget*& old, QWidget* fresh) {
     layout->addWidget(fresh);
+    // At once, not at the next turn of the event loop, so that the size takes it in now.
+    fresh->show();
     if (old) {
         layout->removeWidget(old);
         old->hide();

@@ -23,7 +23,7 @@ class SymbolLabel;
 class PreferencesView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int width = 460;
+    static constexpr int fixedWidth = 460;
     static constexpr int minimumHeight = 520;
     // Beyond this the form scrolls instead of growing the window.
     static constexpr int maximumHeight = 720;
