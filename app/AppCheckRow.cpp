@@ -7,7 +7,7 @@
 
 namespace plimsett {
 
-AppCheckRow::AppCheckRow(const AppEntry& entry, bool checked, QWidget* parent)
+AppCheckRow::AppCheckRow(const AppEntry& entry, bool checked, bool alignWithIcons, QWidget* parent)
     : QWidget(parent), id_(entry.id) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(8, 3, 8, 3);
@@ -28,6 +28,9 @@ AppCheckRow::AppCheckRow(const AppEntry& entry, bool checked, QWidget* parent)
         // Decoration only: the name says everything.
         icon_->setAccessibleName(QString());
         label->addWidget(icon_, 0, Qt::AlignVCenter);
+    } else if (alignWithIcons) {
+        // A box layout puts no spacing next to a spacer, so the spacer carries it.
+        label->addSpacing(iconSize + label->spacing());
     }
     // Shown as it is, never translated.
     name_ = new QLabel(entry.name, this);

@@ -16,7 +16,10 @@ class AppCheckRow : public QWidget {
 public:
     static constexpr int iconSize = 20;
 
-    AppCheckRow(const AppEntry& entry, bool checked, QWidget* parent = nullptr);
+    // With `alignWithIcons`, a row without an icon leaves the icon's room empty, so that its name
+    // lines up with the names of rows that have one.
+    AppCheckRow(const AppEntry& entry, bool checked, bool alignWithIcons = false,
+                QWidget* parent = nullptr);
 
     const std::string& id() const { return id_; }
     QString name() const;

@@ -8,11 +8,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
-
-#ifndef PLIMSETT_BUNDLE_ID
-#define PLIMSETT_BUNDLE_ID ""
-#endif
 
 namespace plimsett {
 
@@ -91,9 +88,11 @@ void ExcludeAppsView::rebuildRows(const std::vector<AppEntry>& entries) {
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    const bool anyIcon = std::any_of(entries.begin(), entries.end(),
+                                     [](const AppEntry& e) { return !e.icon.isNull(); });
     bool alternate = false;
     for (const AppEntry& entry : entries) {
-        auto* row = new AppCheckRow(entry, excluded.count(entry.id) != 0, holder);
+        auto* row = new AppCheckRow(entry, excluded.count(entry.id) != 0, anyIcon, holder);
         row->setAutoFillBackground(true);
         row->setBackgroundRole(alternate ? QPalette::AlternateBase : QPalette::Base);
         alternate = !alternate;

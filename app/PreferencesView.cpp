@@ -15,10 +15,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#ifndef PLIMSETT_VERSION
-#define PLIMSETT_VERSION ""
-#endif
-
 namespace plimsett {
 namespace {
 
@@ -127,6 +123,7 @@ QString PreferencesView::versionText(const std::optional<QString>& shortVersion,
 }
 
 QString PreferencesView::buildVersionText() {
+    // Only builds that number themselves define a build number; the others show the stand-in.
 #ifdef PLIMSETT_BUILD_NUMBER
     const std::optional<QString> build = QStringLiteral(PLIMSETT_BUILD_NUMBER);
 #else
