@@ -1,0 +1,247 @@
+#include "platform/x11/X11DisplayEventMonitor.h"
+
+#include "platform/x11/XcbReply.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
+#include <QSocketNotifier>
+
+#include <xcb/randr.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace plimsett {
+namespace {
+
+const QString login1Service = QStringLiteral("org.freedesktop.login1");
+const QString login1Path = QStringLiteral("/org/freedesktop/login1");
+const QString login1Manager = QStringLiteral("org.freedesktop.login1.Manager");
+const QString defaultSystemBus = QStringLiteral("unix:path=/run/dbus/system_bus_socket");
+constexpr std::chrono::milliseconds inhibitTimeout{1000};
+
+} // namespace
+
+X11DisplayEventMonitor::X11DisplayEventMonitor(std::weak_ptr<LayoutController> controller,
+                                               std::optional<std::string> displayName)
+    : controller_(std::move(controller)), displayName_(std::move(displayName)) {}
+
+X11DisplayEventMonitor::~X11DisplayEventMonitor() {
+    stop();
+}
+
+void X11DisplayEventMonitor::start() {
+    if (registered_) {
+        return;
+    }
+    registered_ = true;
+    startX();
+    startLogind();
+}
+
+void X11DisplayEventMonitor::stop() {
+    if (!registered_) {
+        return;
+    }
+    registered_ = false;
+    stopX();
+    stopLogind();
+}
+
+// MARK: X events
+
+void X11DisplayEventMonitor::startX() {
+    if (!displayName_) {
+        return;
+    }
+    int screenNumber = 0;
+    connection_ =
+        xcb_connect(displayName_->empty() ? nullptr : displayName_->c_str(), &screenNumber);
+    if (xcb_connection_has_error(connection_) != 0) {
+        xcb_disconnect(connection_);
+        connection_ = nullptr;
+        return;
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection_));
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
+        xcb_screen_next(&screens);
+    }
+    if (screens.rem <= 0 || screens.data == nullptr) {
+        stopX();
+        return;
+    }
+    const xcb_window_t root = screens.data->root;
+
+    const char* workArea = "_NET_WORKAREA";
+    const auto atomCookie = xcb_intern_atom(
+        connection_, 0, static_cast<std::uint16_t>(std::strlen(workArea)), workArea);
+    const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection_, &xcb_randr_id);
+    std::optional<xcb_randr_query_version_cookie_t> versionCookie;
+    if (randr != nullptr && randr->present != 0) {
+        randrEventBase_ = randr->first_event;
+        // The server sends the CRTC and output notifications only to clients that said they
+        // know RandR 1.2 or later.
+        versionCookie = xcb_randr_query_version(connection_, 1, 5);
+    }
+    xcb_generic_error_t* error = nullptr;
+    const XcbReply<xcb_intern_atom_reply_t> atom(
+        xcb_intern_atom_reply(connection_, atomCookie, &error));
+    std::free(error);
+    workAreaAtom_ = atom ? atom->atom : xcb_atom_t{XCB_ATOM_NONE};
+    if (versionCookie) {
+        error = nullptr;
+        const XcbReply<xcb_randr_query_version_reply_t> version(
+            xcb_randr_query_version_reply(connection_, *versionCookie, &error));
+        std::free(error);
+        if (version) {
+            xcb_randr_select_input(connection_, root,
+                                   XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE |
+                                       XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
+                                       XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
+        } else {
+            randrEventBase_ = 0;
+        }
+    }
+    // Only this connection's own mask on the root window changes.
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection_, root, XCB_CW_EVENT_MASK, &mask);
+    // A round trip, so that every change after start() returns is reported.
+    free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+
+    notifier_ =
+        new QSocketNotifier(xcb_get_file_descriptor(connection_), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] { readXEvents(); });
+    // The round trip may have read events into the connection's queue already.
+    readXEvents();
+}
+
+void X11DisplayEventMonitor::stopX() {
+    delete notifier_;
+    notifier_ = nullptr;
+    if (connection_ != nullptr) {
+        xcb_disconnect(connection_);
+        connection_ = nullptr;
+    }
+    randrEventBase_ = 0;
+}
+
+void X11DisplayEventMonitor::readXEvents() {
+    while (connection_ != nullptr) {
+        XcbReply<xcb_generic_event_t> event(xcb_poll_for_event(connection_));
+        if (!event) {
+            break;
+        }
+        const unsigned type = event->response_type & 0x7F;
+        std::optional<DisplayEvent> displayEvent;
+        if (randrEventBase_ != 0 && type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY) {
+            displayEvent = DisplayEvent::reconfigured;
+        } else if (randrEventBase_ != 0 && type == randrEventBase_ + XCB_RANDR_NOTIFY) {
+            const auto* notify = reinterpret_cast<const xcb_randr_notify_event_t*>(event.get());
+            if (notify->subCode == XCB_RANDR_NOTIFY_CRTC_CHANGE ||
+                notify->subCode == XCB_RANDR_NOTIFY_OUTPUT_CHANGE) {
+                displayEvent = DisplayEvent::reconfigured;
+            }
+        } else if (type == XCB_PROPERTY_NOTIFY) {
+            const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
+            if (workAreaAtom_ != XCB_ATOM_NONE && notify->atom == workAreaAtom_) {
+                displayEvent = DisplayEvent::screenParameters;
+            }
+        }
+        if (displayEvent && registered_) {
+            if (const auto controller = controller_.lock()) {
+                controller->handle(*displayEvent);
+            }
+        }
+    }
+    // The server went away: nothing more will come from it.
+    if (connection_ != nullptr && xcb_connection_has_error(connection_) != 0) {
+        stopX();
+    }
+}
+
+// MARK: Sleep and wake
+
+void X11DisplayEventMonitor::startLogind() {
+    static unsigned connectionCount = 0;
+    const QString address = qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS")
+                                ? defaultSystemBus
+                                : qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
+    busName_ = QStringLiteral("plimsett-login1-%1").arg(++connectionCount);
+    QDBusConnection bus = QDBusConnection::connectToBus(address, busName_);
+    if (!bus.isConnected()) {
+        QDBusConnection::disconnectFromBus(busName_);
+        busName_.clear();
+        return;
+    }
+    // Naming the service makes the bus deliver only what its current owner sends.
+    bus.connect(login1Service, login1Path, login1Manager, QStringLiteral("PrepareForSleep"), this,
+                SLOT(prepareForSleep(bool)));
+    takeSleepDelay();
+}
+
+void X11DisplayEventMonitor::stopLogind() {
+    releaseSleepDelay();
+    if (busName_.isEmpty()) {
+        return;
+    }
+    QDBusConnection bus(busName_);
+    bus.disconnect(login1Service, login1Path, login1Manager, QStringLiteral("PrepareForSleep"),
+                   this, SLOT(prepareForSleep(bool)));
+    QDBusConnection::disconnectFromBus(busName_);
+    busName_.clear();
+}
+
+void X11DisplayEventMonitor::prepareForSleep(bool start) {
+    if (!registered_) {
+        return;
+    }
+    const auto controller = controller_.lock();
+    if (start) {
+        if (controller) {
+            controller->willSleep();
+        }
+        // The layout is saved: the system may sleep now.
+        releaseSleepDelay();
+    } else {
+        if (controller) {
+            controller->didWake();
+        }
+        takeSleepDelay();
+    }
+}
+
+void X11DisplayEventMonitor::takeSleepDelay() {
+    if (busName_.isEmpty() || sleepDelayFd_ >= 0) {
+        return;
+    }
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(login1Service, login1Path, login1Manager, "Inhibit");
+    call << QStringLiteral("sleep") << QStringLiteral("Plimsett")
+         << QStringLiteral("Saving the window layout before the system sleeps")
+         << QStringLiteral("delay");
+    // Asked and answered at once: logind replies within milliseconds, the wait is bounded, and
+    // a request left pending at stop() would keep its lock alive in the reply.
+    const QDBusMessage reply = QDBusConnection(busName_).call(
+        call, QDBus::Block, static_cast<int>(inhibitTimeout.count()));
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        return;
+    }
+    const auto lock = qvariant_cast<QDBusUnixFileDescriptor>(reply.arguments().constFirst());
+    if (lock.isValid()) {
+        sleepDelayFd_ = fcntl(lock.fileDescriptor(), F_DUPFD_CLOEXEC, 0);
+    }
+}
+
+void X11DisplayEventMonitor::releaseSleepDelay() {
+    if (sleepDelayFd_ >= 0) {
+        ::close(sleepDelayFd_);
+        sleepDelayFd_ = -1;
+    }
+}
+
+} // namespace plimsett

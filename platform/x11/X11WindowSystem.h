@@ -1,0 +1,53 @@
+#pragma once
+
+#include "engine/WindowSystem.h"
+#include "platform/x11/DesktopEntryNames.h"
+#include "platform/x11/X11Connection.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <sys/types.h>
+
+namespace plimsett {
+
+// The windows of other applications on an X server with an EWMH window manager.
+//
+// An application is the set of normal managed windows of one process with one WM_CLASS class;
+// the class is its bundle identifier, the Name of its desktop entry (else the class) its name.
+// Applications come in the order of their first window in _NET_CLIENT_LIST, and each one's
+// windows in that order, numbered from 0. A listing sends every request for every window before
+// it reads the first reply, so it costs two round trips whatever the number of windows.
+class X11WindowSystem : public WindowSystem {
+public:
+    // How long move() waits for the window manager to give the window its new frame.
+    static constexpr std::chrono::milliseconds moveConfirmationTimeout{250};
+
+    // `connection` may be null (no X server): nothing is then listed, moved or trusted.
+    explicit X11WindowSystem(std::shared_ptr<X11Connection> connection);
+
+    bool isTrusted() const override;
+    std::vector<LiveWindow> windows() override;
+    // Asks the window manager (as a pager would) to give the window the outer frame `frame`, then
+    // reads the window's frame back until every edge is within the controller's tolerance of the
+    // target, for at most moveConfirmationTimeout. True only when that happened: false when the
+    // window is gone, the window manager refused or changed the frame (size limits, for
+    // instance), or did not act in time.
+    bool move(const LiveWindow& window, const Rect& frame) override;
+
+private:
+    struct Placement {
+        Rect outer;
+        std::uint32_t left = 0, right = 0, top = 0, bottom = 0;
+        std::uint32_t border = 0;
+        bool maximized = false;
+    };
+    // The window's outer frame, frame extents and maximised state; nothing when it is gone.
+    std::optional<Placement> readPlacement(xcb_window_t window) const;
+
+    std::shared_ptr<X11Connection> connection_;
+    DesktopEntryNames desktopNames_;
+    pid_t ownPid_;
+};
+
+} // namespace plimsett
