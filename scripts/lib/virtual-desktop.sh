@@ -38,6 +38,10 @@ vd_cleanup() {
 # Starts the desktop with DUMMY0 and DUMMY1 side by side, 1024x768 each, and exports DISPLAY and
 # private XDG folders, so that programs started afterwards see only this desktop.
 vd_start() {
+  if [ ! -f "$root/tests/x11/xorg-dummy.conf" ]; then
+    echo "The X test bench's Xorg configuration (tests/x11/xorg-dummy.conf) is missing." >&2
+    return 1
+  fi
   vd_work=$(mktemp -d /tmp/plimsett-desktop.XXXXXX)
   # No session bus (a tray icon could wander off to the real desktop's tray), no Wayland.
   unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY SESSION_MANAGER

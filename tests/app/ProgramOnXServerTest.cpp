@@ -169,6 +169,7 @@ public:
 
     const QProcessEnvironment& environment() const { return environment_; }
     QString path() const { return dir_.path(); }
+    QString xorgConfig() const { return xorgConfig_; }
 
 private:
     QTemporaryDir dir_;
@@ -187,6 +188,9 @@ protected:
         if (QStandardPaths::findExecutable("Xorg").isEmpty() ||
             QStandardPaths::findExecutable("openbox").isEmpty()) {
             GTEST_SKIP() << "Xorg and openbox are needed (scripts/setup installs them)";
+        }
+        if (!QFileInfo::exists(desktop.xorgConfig())) {
+            GTEST_SKIP() << "the X test bench (tests/x11) is not in this tree";
         }
         if (::getuid() != 0) {
             GTEST_SKIP() << "Xorg with the repository's configuration needs root";
