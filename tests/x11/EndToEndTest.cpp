@@ -1,0 +1,158 @@
+// The engine and the X11 backend together, with no shell: a display is unplugged and plugged back
+// under a running controller, and the windows must end up where they were.
+#include "app/MainQueueScheduler.h"
+#include "engine/InMemoryDefaultsDatabase.h"
+#include "engine/LayoutController.h"
+#include "platform/PlatformBackend.h"
+
+#include "tests/support/TemporaryDirectory.h"
+#include "tests/x11/support/Polling.h"
+#include "tests/x11/support/PrivateSystemBus.h"
+#include "tests/x11/support/TestClient.h"
+#include "tests/x11/support/XTestSession.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+namespace plimsett {
+namespace {
+
+using testing::PrivateSystemBus;
+using testing::TemporaryDirectory;
+using testing::TestClient;
+using testing::waitUntil;
+using testing::XTestSession;
+
+bool within(const Rect& a, const Rect& b, double tolerance) {
+    return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance &&
+           std::fabs(a.width - b.width) <= tolerance && std::fabs(a.height - b.height) <= tolerance;
+}
+
+std::string describe(const Rect& r) {
+    return "(" + std::to_string(r.x) + ", " + std::to_string(r.y) + ", " + std::to_string(r.width) +
+           ", " + std::to_string(r.height) + ")";
+}
+
+TEST(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
+    XTestSession session;
+    PrivateSystemBus bus(session.directory());
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().c_str(), 1);
+    setenv("DISPLAY", session.display().c_str(), 1);
+    ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
+
+    TestClient editor(session);
+    TestClient viewer(session);
+    std::vector<xcb_window_t> windows = {
+        editor.createWindow({{"class", "Editor"},
+                             {"title", "Left notes"},
+                             {"x", "100"},
+                             {"y", "100"},
+                             {"w", "400"},
+                             {"h", "300"}}),
+        editor.createWindow({{"class", "Editor"},
+                             {"title", "Right draft"},
+                             {"x", "1200"},
+                             {"y", "150"},
+                             {"w", "500"},
+                             {"h", "350"}}),
+        viewer.createWindow({{"class", "Viewer"},
+                             {"title", "Photo"},
+                             {"x", "1500"},
+                             {"y", "400"},
+                             {"w", "400"},
+                             {"h", "250"}}),
+        viewer.createWindow({{"class", "Viewer"},
+                             {"title", "Thumbnails"},
+                             {"x", "300"},
+                             {"y", "350"},
+                             {"w", "350"},
+                             {"h", "250"}}),
+        // Untitled.
+        viewer.createWindow(
+            {{"class", "Viewer"}, {"x", "1100"}, {"y", "500"}, {"w", "300"}, {"h", "200"}})};
+
+    PlatformBackend backend = makePlatformBackend();
+    ASSERT_TRUE(backend.problem.empty()) << backend.problem;
+    TemporaryDirectory files;
+    auto controller = LayoutController::make(
+        backend.windowSystem, backend.displayProvider,
+        std::make_shared<LayoutStore>(files / "layouts.json"),
+        std::make_shared<Preferences>(std::make_shared<InMemoryDefaultsDatabase>()),
+        std::make_shared<MainQueueScheduler>(), [] { return std::chrono::system_clock::now(); },
+        "Built-in");
+    auto monitor = backend.makeEventMonitor(controller);
+    controller->start();
+    monitor->start();
+
+    // Save the layout of the two displays, as it is on the server.
+    const auto layout = controller->snapshotNow();
+    ASSERT_TRUE(layout);
+    ASSERT_EQ(layout->windows.size(), windows.size());
+    ASSERT_EQ(layout->displays.size(), 2u);
+    const std::string twoDisplays = controller->currentSet().id;
+    std::map<xcb_window_t, Rect> saved;
+    for (const xcb_window_t w : windows) {
+        saved[w] = *session.inspector().outerFrame(w);
+    }
+
+    // Unplug the right display: the window manager piles the windows onto the left one.
+    ASSERT_TRUE(session.unplug(1));
+    ASSERT_TRUE(waitUntil([&] {
+        for (const xcb_window_t w : windows) {
+            const auto frame = session.inspector().outerFrame(w);
+            if (!frame || frame->x >= 1024) {
+                return false;
+            }
+        }
+        return true;
+    }));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return controller->phase() == LayoutController::Phase::stable &&
+                   controller->currentSet().displays.size() == 1;
+        },
+        std::chrono::seconds(20)));
+    int displaced = 0;
+    for (const xcb_window_t w : windows) {
+        displaced += within(*session.inspector().outerFrame(w), saved[w], 2) ? 0 : 1;
+    }
+    ASSERT_GE(displaced, 2) << "the window manager did not move the windows of the lost display";
+
+    // Plug it back: after the settle, the layout of the two displays is restored.
+    ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return controller->phase() == LayoutController::Phase::stable &&
+                   controller->currentSet().id == twoDisplays && controller->lastRestore();
+        },
+        std::chrono::seconds(20)));
+    const bool allBack = waitUntil(
+        [&] {
+            for (const xcb_window_t w : windows) {
+                const auto frame = session.inspector().outerFrame(w);
+                if (!frame || !within(*frame, saved[w], 2)) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        std::chrono::seconds(5));
+    for (const xcb_window_t w : windows) {
+        const auto frame = session.inspector().outerFrame(w);
+        ASSERT_TRUE(frame);
+        EXPECT_TRUE(within(*frame, saved[w], 2)) << "window " << w << " is at " << describe(*frame)
+                                                 << ", saved at " << describe(saved[w]);
+    }
+    EXPECT_TRUE(allBack);
+    EXPECT_EQ(controller->lastRestore()->result.failed, 0);
+    EXPECT_GE(controller->lastRestore()->result.moved, displaced);
+
+    monitor->stop();
+    controller->stop();
+}
+
+} // namespace
+} // namespace plimsett

@@ -1,0 +1,10 @@
+// The main of the tests that need a Qt event loop (socket notifiers, D-Bus, single-shot timers).
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

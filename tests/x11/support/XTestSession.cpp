@@ -1,0 +1,181 @@
+#include "tests/x11/support/XTestSession.h"
+
+#include "tests/x11/support/Polling.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <stdexcept>
+
+namespace plimsett::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string tail(const fs::path& file, std::size_t lines) {
+    std::ifstream stream(file);
+    std::vector<std::string> all;
+    std::string line;
+    while (std::getline(stream, line)) {
+        all.push_back(line);
+    }
+    std::string result;
+    for (std::size_t i = all.size() > lines ? all.size() - lines : 0; i < all.size(); ++i) {
+        result += all[i] + "\n";
+    }
+    return result;
+}
+
+bool currentTestFailed() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return info != nullptr && info->result()->Failed();
+}
+
+} // namespace
+
+XTestSession::XTestSession(Options options) {
+    std::string pattern = (fs::temp_directory_path() / "plimsett-x11-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    directory_ = pattern;
+    for (const char* sub : {"conf.d", "home", "config", "cache", "data"}) {
+        fs::create_directories(directory_ / sub);
+    }
+    // Xorg ignores an empty configuration directory and falls back to the system one.
+    std::ofstream(directory_ / "conf.d" / "00-none.conf") << "# nothing\n";
+
+    ChildProcess::Options serverOptions;
+    serverOptions.extraPipeFd = 3;
+    serverOptions.logFile = (directory_ / "Xorg.out").string();
+    // -displayfd: the server picks a free display number and writes it there once it accepts
+    // connections. A seat other than seat0 keeps it away from the virtual terminals.
+    server_ = std::make_unique<ChildProcess>(
+        "Xorg",
+        std::vector<std::string>{
+            "-displayfd", "3", "-config", PLIMSETT_X11_TEST_DIR "/xorg-dummy.conf", "-configdir",
+            (directory_ / "conf.d").string(), "-logfile", (directory_ / "Xorg.log").string(),
+            "-seat", "seat1", "-noreset", "-nolisten", "tcp", "-novtswitch"},
+        serverOptions);
+    const std::optional<std::string> number = server_->readLine(std::chrono::seconds(30), true);
+    if (!number || number->empty()) {
+        throw std::runtime_error("Xorg did not start:\n" + tail(directory_ / "Xorg.out", 20) +
+                                 tail(directory_ / "Xorg.log", 40));
+    }
+    display_ = ":" + *number;
+    inspector_ = std::make_unique<XInspector>(display_);
+    if (!xrandr({"--output", "DUMMY0", "--mode", "1024x768", "--pos", "0x0", "--primary"})) {
+        throw std::runtime_error("xrandr could not set up DUMMY0");
+    }
+    if (options.windowManager) {
+        startWindowManager();
+    }
+}
+
+XTestSession::~XTestSession() {
+    inspector_.reset();
+    if (windowManager_ && !windowManager_->isRunning() && currentTestFailed()) {
+        std::cerr << "openbox ended early, status " << windowManager_->stop() << "\n";
+    }
+    windowManager_.reset();
+    if (server_) {
+        server_->stop();
+    }
+    if (currentTestFailed()) {
+        std::cerr << "--- Xorg log (" << display_ << ") ---\n"
+                  << tail(directory_ / "Xorg.log", 30) << "--- openbox log ---\n"
+                  << tail(directory_ / "openbox.log", 30);
+    }
+    // PLIMSETT_KEEP_X11_SESSION keeps the logs of a failed test for a closer look.
+    std::error_code error;
+    if (currentTestFailed() && std::getenv("PLIMSETT_KEEP_X11_SESSION") != nullptr) {
+        std::cerr << "kept " << directory_ << "\n";
+    } else {
+        fs::remove_all(directory_, error);
+    }
+}
+
+std::map<std::string, std::string> XTestSession::environment() const {
+    return {{"DISPLAY", display_},
+            {"HOME", (directory_ / "home").string()},
+            {"XDG_CONFIG_HOME", (directory_ / "config").string()},
+            {"XDG_CACHE_HOME", (directory_ / "cache").string()},
+            {"XDG_DATA_HOME", (directory_ / "data").string()},
+            // openbox gives up without a theme, and finds its themes there.
+            {"XDG_DATA_DIRS", "/usr/local/share:/usr/share"}};
+}
+
+bool XTestSession::xrandr(const std::vector<std::string>& arguments) {
+    std::vector<std::string> all{"-display", display_};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    return ChildProcess::run("xrandr", all, {}, std::chrono::seconds(20)).first == 0;
+}
+
+bool XTestSession::plug(int output, const std::vector<std::string>& placement) {
+    const std::string name = "DUMMY" + std::to_string(output);
+    if (output != 0 &&
+        std::find(modesAdded_.begin(), modesAdded_.end(), output) == modesAdded_.end()) {
+        if (!xrandr({"--addmode", name, "1024x768"})) {
+            return false;
+        }
+        modesAdded_.push_back(output);
+    }
+    std::vector<std::string> arguments{"--output", name, "--mode", "1024x768"};
+    arguments.insert(arguments.end(), placement.begin(), placement.end());
+    return xrandr(arguments);
+}
+
+bool XTestSession::unplug(int output) {
+    return xrandr({"--output", "DUMMY" + std::to_string(output), "--off"});
+}
+
+void XTestSession::startWindowManager() {
+    ChildProcess::Options wmOptions;
+    wmOptions.environment = environment();
+    wmOptions.logFile = (directory_ / "openbox.log").string();
+    windowManager_ = std::make_unique<ChildProcess>(
+        "openbox",
+        std::vector<std::string>{"--config-file", PLIMSETT_X11_TEST_DIR "/openbox-rc.xml",
+                                 "--sm-disable"},
+        wmOptions);
+    if (!waitUntil([this] { return inspector_->hasWindowManager(); }, std::chrono::seconds(20))) {
+        throw std::runtime_error("openbox did not start:\n" + tail(directory_ / "openbox.log", 20));
+    }
+    // openbox announces itself before it has finished starting, and a window mapped in between
+    // may never be managed. A window it does manage shows that it is ready.
+    xcb_connection_t* c = inspector_->connection();
+    const xcb_window_t probe = xcb_generate_id(c);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, screen->root, 0, 0, 50, 50, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    bool managed = false;
+    while (!managed && std::chrono::steady_clock::now() < deadline) {
+        xcb_map_window(c, probe);
+        xcb_flush(c);
+        managed =
+            waitUntil([&] { return inspector_->isManaged(probe); }, std::chrono::milliseconds(150));
+        if (!managed) {
+            xcb_unmap_window(c, probe);
+        }
+    }
+    xcb_destroy_window(c, probe);
+    xcb_flush(c);
+    if (!managed || !waitUntil([&] {
+            const auto clients = inspector_->clientList();
+            return std::find(clients.begin(), clients.end(), probe) == clients.end();
+        })) {
+        throw std::runtime_error("openbox does not manage windows:\n" +
+                                 tail(directory_ / "openbox.log", 20));
+    }
+}
+
+void XTestSession::stopWindowManager() {
+    windowManager_.reset();
+    waitUntil([this] { return !inspector_->hasWindowManager(); }, std::chrono::seconds(10));
+}
+
+} // namespace plimsett::testing
