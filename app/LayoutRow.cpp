@@ -28,6 +28,8 @@ LayoutRow::LayoutRow(const SavedLayout& layout, bool isCurrent, std::function<vo
     // Names of display sets are shown as they are, never translated.
     name_ = new QLabel(QString::fromStdString(layout.displaySetName), this);
     name_->setTextFormat(Qt::PlainText);
+    // A set of many displays has a long name: it wraps rather than widening the window.
+    name_->setWordWrap(true);
     firstLine->addWidget(name_, 0, Qt::AlignVCenter);
     if (isCurrent) {
         currentLabel_ = new QLabel(tr("Connected now"), this);
@@ -37,6 +39,7 @@ LayoutRow::LayoutRow(const SavedLayout& layout, bool isCurrent, std::function<vo
     firstLine->addStretch(1);
     column->addLayout(firstLine);
     detail_ = new QLabel(detailText(layout, locale()), this);
+    detail_->setWordWrap(true);
     Appearance::makeCaption(detail_);
     column->addWidget(detail_);
     row->addLayout(column, 1);

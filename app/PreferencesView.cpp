@@ -110,7 +110,10 @@ QGroupBox* PreferencesView::section(const QString& title, QVBoxLayout*& content)
 }
 
 QSize PreferencesView::sizeHint() const {
-    const int content = form_->sizeHint().height();
+    // Wrapped texts (a long display-set name) need the height for this width, which the plain
+    // size hint underestimates.
+    const int content =
+        form_->hasHeightForWidth() ? form_->heightForWidth(fixedWidth) : form_->sizeHint().height();
     return {fixedWidth, std::clamp(content, minimumHeight, maximumHeight)};
 }
 
