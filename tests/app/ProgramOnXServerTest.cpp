@@ -78,10 +78,11 @@ public:
                    "-logfile", dir_.path() + "/Xorg.log", "-seat", "seat-plimsett-e2e", "-noreset",
                    "-nolisten", "tcp", "-novtswitch"},
                   QProcessEnvironment::systemEnvironment());
+        // Its log goes to standard error meanwhile, which also wakes waitForReadyRead.
         if (!waitUntil(
                 [&] {
-                    return server->canReadLine() || server->waitForReadyRead(100) ||
-                           server->state() == QProcess::NotRunning;
+                    server->waitForReadyRead(100);
+                    return server->canReadLine() || server->state() == QProcess::NotRunning;
                 },
                 30) ||
             !server->canReadLine()) {
