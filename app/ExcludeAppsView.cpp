@@ -57,7 +57,21 @@ ExcludeAppsView::ExcludeAppsView(AppModel& model, Sources sources, QWidget* pare
     redraw();
 }
 
+void ExcludeAppsView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (stale_) {
+        redraw();
+    }
+}
+
 void ExcludeAppsView::redraw() {
+    // Listing the running applications asks the window system; a closed window (which lives on,
+    // hidden) waits until it is shown again.
+    if (rowsHolder_ && !isVisible()) {
+        stale_ = true;
+        return;
+    }
+    stale_ = false;
     const std::vector<AppEntry> entries =
         ExcludedAppsList::build(model_.store()->sortedLayouts(),
                                 sources_.runningApplications ? sources_.runningApplications()

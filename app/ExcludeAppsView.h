@@ -47,6 +47,9 @@ public:
     AppCheckRow* row(const std::string& id) const;
     QString noteText() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void rebuildRows(const std::vector<AppEntry>& entries);
 
@@ -57,6 +60,8 @@ private:
     QWidget* rowsHolder_ = nullptr;
     // What the rows on show were made from: identifier, name and whether there was an icon.
     std::vector<std::tuple<std::string, QString, bool>> shown_;
+    // A change arrived while the window was closed; the list is built when it opens again.
+    bool stale_ = false;
 };
 
 } // namespace plimsett

@@ -127,6 +127,22 @@ TEST_F(ExcludeAppsViewTest, FollowsChangesMadeElsewhere) {
     EXPECT_FALSE(view->row("org.atlas")->isChecked());
 }
 
+TEST_F(ExcludeAppsViewTest, AClosedWindowCatchesUpWhenItOpensAgain) {
+    ExcludeAppsView* view = open();
+    ASSERT_NE(view, nullptr);
+    model->windows().close(AppModel::excludeKey);
+    const std::size_t listings = harness.windows->windowsCallCount();
+    harness.windows->addWindow(harness.windows->addApp("org.atlas", "atlas"), "Map",
+                               {0, 0, 300, 300});
+    model->notifyChanged();
+    model->notifyChanged();
+    EXPECT_EQ(harness.windows->windowsCallCount(), listings);
+
+    EXPECT_EQ(open(), view);
+    EXPECT_NE(view->row("org.atlas"), nullptr);
+    EXPECT_EQ(harness.windows->windowsCallCount(), listings + 1);
+}
+
 TEST_F(ExcludeAppsViewTest, WithoutAccessOnlySavedAndExcludedAppsAreListed) {
     ASSERT_TRUE(model->controller()->snapshotNow());
     harness.setTrusted(false);
