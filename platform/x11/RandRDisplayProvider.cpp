@@ -38,6 +38,7 @@ DisplaySet RandRDisplayProvider::currentDisplaySet() {
     if (!connection_ || connection_->isBroken() || !connection_->hasRandR()) {
         return DisplaySet();
     }
+    connection_->discardEvents();
     xcb_connection_t* c = connection_->xcb();
     xcb_ewmh_connection_t& ewmh = connection_->ewmh();
     const xcb_window_t root = connection_->root();

@@ -101,6 +101,12 @@ bool X11Connection::isBroken() const {
     return xcb_connection_has_error(connection_) != 0;
 }
 
+void X11Connection::discardEvents() {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+        std::free(event);
+    }
+}
+
 std::vector<std::uint32_t> X11Connection::cardinals(xcb_window_t window, xcb_atom_t property,
                                                     xcb_atom_t type) {
     std::vector<std::uint32_t> values;

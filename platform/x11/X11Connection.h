@@ -37,6 +37,9 @@ public:
     bool hasXRes() const { return hasXRes_; }
     // True once the server has gone away; every operation then reads nothing.
     bool isBroken() const;
+    // Drops whatever arrived unasked: nothing selects events on this connection, so only errors
+    // of requests without replies can queue up, and they must not pile up over a long run.
+    void discardEvents();
 
     // A window id with these bits cleared gives the id base of the client that created it; the
     // server uses one mask for all clients.

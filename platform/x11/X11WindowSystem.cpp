@@ -106,6 +106,7 @@ std::vector<LiveWindow> X11WindowSystem::windows() {
     if (!connection_ || connection_->isBroken()) {
         return {};
     }
+    connection_->discardEvents();
     xcb_connection_t* c = connection_->xcb();
     xcb_ewmh_connection_t& ewmh = connection_->ewmh();
 
@@ -379,6 +380,7 @@ bool X11WindowSystem::move(const LiveWindow& window, const Rect& frame) {
     if (handle == nullptr || !connection_ || connection_->isBroken()) {
         return false;
     }
+    connection_->discardEvents();
     // X coordinates are whole pixels in 16 bits.
     const Rect wanted = frame.standardized();
     if (!wanted.isFinite() || std::fabs(wanted.x) > 32000 || std::fabs(wanted.y) > 32000 ||
