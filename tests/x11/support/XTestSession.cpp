@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iostream>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace plimsett::testing {
 namespace {
@@ -60,18 +61,32 @@ XTestSession::XTestSession(Options options) {
             (directory_ / "conf.d").string(), "-logfile", (directory_ / "Xorg.log").string(),
             "-seat", "seat1", "-noreset", "-nolisten", "tcp", "-novtswitch"},
         serverOptions);
-    const std::optional<std::string> number = server_->readLine(std::chrono::seconds(30), true);
-    if (!number || number->empty()) {
-        throw std::runtime_error("Xorg did not start:\n" + tail(directory_ / "Xorg.out", 20) +
-                                 tail(directory_ / "Xorg.log", 40));
-    }
-    display_ = ":" + *number;
-    inspector_ = std::make_unique<XInspector>(display_);
-    if (!xrandr({"--output", "DUMMY0", "--mode", "1024x768", "--pos", "0x0", "--primary"})) {
-        throw std::runtime_error("xrandr could not set up DUMMY0");
-    }
-    if (options.windowManager) {
-        startWindowManager();
+    try {
+        const std::optional<std::string> number = server_->readLine(std::chrono::seconds(30), true);
+        if (!number || number->empty()) {
+            throw std::runtime_error(
+                std::string("Xorg did not start") +
+                (geteuid() != 0 ? " (these tests start Xorg with a configuration file of their "
+                                  "own, which needs root)"
+                                : "") +
+                ":\n" + tail(directory_ / "Xorg.out", 20) + tail(directory_ / "Xorg.log", 40));
+        }
+        display_ = ":" + *number;
+        inspector_ = std::make_unique<XInspector>(display_);
+        if (!xrandr({"--output", "DUMMY0", "--mode", "1024x768", "--pos", "0x0", "--primary"})) {
+            throw std::runtime_error("xrandr could not set up DUMMY0");
+        }
+        if (options.windowManager) {
+            startWindowManager();
+        }
+    } catch (...) {
+        // The destructor does not run for a half-built session: clean up here.
+        inspector_.reset();
+        windowManager_.reset();
+        server_.reset();
+        std::error_code error;
+        fs::remove_all(directory_, error);
+        throw;
     }
 }
 
