@@ -417,25 +417,25 @@ bool X11WindowSystem::move(const LiveWindow& window, const Rect& frame) {
         }
     }
 
-    // The outer frame less border and decorations is the client's area; with static gravity the
-    // window manager puts the client itself at (x, y).
+    // The window manager gets the outer frame's top-left corner with north-west gravity, so it
+    // places its own frame there whatever it does with the client's border (openbox, for one,
+    // removes the border of a client it manages but keeps counting it for static gravity). The
+    // size is the client's: the outer frame less decorations and border.
     const double border = placement->border;
-    const double x = target.x + placement->left + border;
-    const double y = target.y + placement->top + border;
     const double width = target.width - placement->left - placement->right - 2 * border;
     const double height = target.height - placement->top - placement->bottom - 2 * border;
     if (width < 1 || height < 1) {
         return false;
     }
     xcb_ewmh_request_moveresize_window(
-        &ewmh, connection_->screenNumber(), id, XCB_GRAVITY_STATIC,
+        &ewmh, connection_->screenNumber(), id, XCB_GRAVITY_NORTH_WEST,
         XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
         static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(
             XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y |
             XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT),
-        static_cast<std::uint32_t>(static_cast<std::int32_t>(x)),
-        static_cast<std::uint32_t>(static_cast<std::int32_t>(y)), static_cast<std::uint32_t>(width),
-        static_cast<std::uint32_t>(height));
+        static_cast<std::uint32_t>(static_cast<std::int32_t>(target.x)),
+        static_cast<std::uint32_t>(static_cast<std::int32_t>(target.y)),
+        static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
     xcb_flush(c);
 
     // Confirmation: the frame read back from the server, until it matches or the time is up.

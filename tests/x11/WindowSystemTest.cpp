@@ -238,6 +238,26 @@ TEST_F(X11WindowSystemTest, MoveGivesTheWindowItsOuterFrame) {
     EXPECT_EQ(session.inspector().outerFrame(id), (Rect{40, 61, 300, 300}));
 }
 
+TEST_F(X11WindowSystemTest, MovesOfABorderedWindowLandExactlyAndDoNotDrift) {
+    TestClient client(session);
+    const xcb_window_t id = client.createWindow({{"title", "Bordered"},
+                                                 {"x", "100"},
+                                                 {"y", "100"},
+                                                 {"w", "300"},
+                                                 {"h", "200"},
+                                                 {"border", "1"}});
+    const Rect target{150, 120, 400, 300};
+    for (int round = 0; round < 3; ++round) {
+        const auto windows = system->windows();
+        ASSERT_EQ(windows.size(), 1u);
+        EXPECT_TRUE(system->move(windows[0], target)) << "round " << round;
+        EXPECT_EQ(session.inspector().outerFrame(id), target) << "round " << round;
+        EXPECT_EQ(system->windows()[0].frame, target) << "round " << round;
+        // Away and back, as a replug does.
+        ASSERT_TRUE(system->move(system->windows()[0], Rect{10, 10, 400, 300}));
+    }
+}
+
 TEST_F(X11WindowSystemTest, MoveReleasesAMaximisedWindow) {
     TestClient client(session);
     const xcb_window_t id = client.createWindow({{"title", "Big"}, {"states", "maximized"}});

@@ -97,13 +97,17 @@ std::string createWindow(const std::map<std::string, std::string>& options) {
     const int y = std::stoi(option("y", "0"));
     const int w = std::stoi(option("w", "300"));
     const int h = std::stoi(option("h", "200"));
+    // Toolkits such as Xt give their top-level windows a border; window managers handle it
+    // in their own ways.
+    const int border = std::stoi(option("border", "0"));
 
     const xcb_window_t window = xcb_generate_id(connection);
     const uint32_t values[] = {screen->white_pixel};
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root,
                       static_cast<int16_t>(x), static_cast<int16_t>(y), static_cast<uint16_t>(w),
-                      static_cast<uint16_t>(h), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      screen->root_visual, XCB_CW_BACK_PIXEL, values);
+                      static_cast<uint16_t>(h), static_cast<uint16_t>(border),
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL,
+                      values);
 
     const std::string className = option("class", "PlimsettTest");
     const std::string instance = option("instance", "plimsett-test");
