@@ -257,14 +257,7 @@ std::optional<RestoreResult> LayoutController::restoreNow() {
 void LayoutController::restoreAutomatically(const DisplaySet& set, const SavedLayout& layout) {
     // Nothing may snapshot between the two passes, and at most one second pass may wait. Settling
     // normally cancelled both already; a wake without a preceding sleep does not.
-    if (snapshotTask_) {
-        snapshotTask_->cancel();
-        snapshotTask_.reset();
-    }
-    if (secondPassTask_) {
-        secondPassTask_->cancel();
-        secondPassTask_.reset();
-    }
+    dropSnapshotAndSecondPass();
     const RestoreResult first = restore(layout, set.displays);
     std::weak_ptr<LayoutController> weakSelf = weak_from_this();
     secondPassTask_ = scheduler_->schedule(
@@ -300,8 +293,7 @@ void LayoutController::runSecondPass(const SavedLayout& layout,
 
 // MARK: Display events
 
-void LayoutController::beginSettling() {
-    phase_ = Phase::settling;
+void LayoutController::dropSnapshotAndSecondPass() {
     if (snapshotTask_) {
         snapshotTask_->cancel();
         snapshotTask_.reset();
@@ -310,6 +302,11 @@ void LayoutController::beginSettling() {
         secondPassTask_->cancel();
         secondPassTask_.reset();
     }
+}
+
+void LayoutController::beginSettling() {
+    phase_ = Phase::settling;
+    dropSnapshotAndSecondPass();
 }
 
 void LayoutController::scheduleSettle() {

@@ -93,6 +93,8 @@ private:
     std::optional<SavedLayout> takeSnapshot(const DisplaySet& set);
     void scheduleSnapshot();
     void snapshotTimerFired();
+    // Cancels and forgets the periodic snapshot and the second pass.
+    void dropSnapshotAndSecondPass();
     void beginSettling();
     void scheduleSettle();
     void settle();
