@@ -40,38 +40,76 @@ Type typeOf(od::value& v) {
 
 void skipValue(od::value& v, Type type);
 
-// Integers within 64 bits as written, everything else as the nearest double.
+// Numbers are read as other JSON readers read them: integers within 64 bits as written, every
+// other number as the nearest double, and a number beyond the range of a double is no JSON.
 using Number = std::variant<std::int64_t, std::uint64_t, double>;
 
-// Nothing when `v` is no number; it has then been skipped.
-std::optional<Number> readNumber(od::value& v) {
-    od::number n;
-    if (v.get_number().get(n) == simdjson::SUCCESS) {
-        switch (n.get_number_type()) {
-        case od::number_type::signed_integer:
-            return n.get_int64();
-        case od::number_type::unsigned_integer:
-            return n.get_uint64();
-        case od::number_type::floating_point_number:
+// simdjson 3.0's On-Demand readers are exact for integers (get_int64(), get_uint64()) and for
+// numbers of up to 19 digits (get_double()), but get_double() misreads some longer decimals
+// (0.92233720368547758070 as 0.18...) and refuses exponents of more than 19 digits, and
+// get_number() reads long decimals as 0. Longer decimals are therefore read on their own by the
+// DOM parser, which has neither fault.
+bool hasFewDigits(std::string_view token) {
+    if (token.size() <= 20) {
+        return true;
+    }
+    std::size_t digits = 0;
+    for (const char c : token) {
+        if (c == 'e' || c == 'E') {
             break;
         }
-        return n.get_double();
+        digits += c >= '0' && c <= '9';
     }
-    const Type type = typeOf(v);
-    if (type != Type::number) {
-        skipValue(v, type);
-        return std::nullopt;
-    }
-    // get_number() refuses integers beyond 64 bits; like any other number they stand for the
-    // nearest double. Whatever else it refuses is malformed or beyond the range of a double.
-    if (valueOf(v.get_number_type()) == od::number_type::floating_point_number) {
-        throw NotJson{};
-    }
-    const double d = valueOf(v.get_double());
-    if (!std::isfinite(d)) {
+    return digits <= 19;
+}
+
+double readAlone(std::string_view token) {
+    simdjson::dom::parser parser;
+    double d = 0;
+    if (parser.parse(token.data(), token.size()).get_double().get(d) != simdjson::SUCCESS) {
         throw NotJson{};
     }
     return d;
+}
+
+// Nothing when `v` is no number; it has then been skipped.
+std::optional<Number> readNumber(od::value& v) {
+    // The token runs up to the next structural character, white space included.
+    const std::string_view token = v.raw_json_token();
+    od::number_type written{};
+    if (v.get_number_type().get(written) != simdjson::SUCCESS) {
+        const Type type = typeOf(v);
+        if (type != Type::number) {
+            skipValue(v, type);
+            return std::nullopt;
+        }
+        throw NotJson{};
+    }
+    switch (written) {
+    case od::number_type::signed_integer: {
+        std::int64_t i = 0;
+        if (v.get_int64().get(i) == simdjson::SUCCESS) {
+            return i;
+        }
+        break;
+    }
+    case od::number_type::unsigned_integer: {
+        std::uint64_t u = 0;
+        if (v.get_uint64().get(u) == simdjson::SUCCESS) {
+            return u;
+        }
+        break;
+    }
+    case od::number_type::floating_point_number: {
+        double d = 0;
+        if (hasFewDigits(token) && v.get_double().get(d) == simdjson::SUCCESS) {
+            return d;
+        }
+        return readAlone(token);
+    }
+    }
+    // An integer beyond 64 bits, which get_double() reads right, or a malformed one.
+    return valueOf(v.get_double());
 }
 
 // Strings without escapes, as this program writes them all, are taken straight from the text; the
@@ -213,12 +251,13 @@ std::optional<bool> readBool(od::value& v) {
 
 // Integers may also be written as integral floating-point numbers (2.0), as other JSON writers do.
 std::optional<std::int64_t> readInteger(od::value& v) {
+    std::int64_t i = 0;
+    if (v.get_int64().get(i) == simdjson::SUCCESS) {
+        return i;
+    }
     const std::optional<Number> n = readNumber(v);
     if (!n) {
         return std::nullopt;
-    }
-    if (const auto* i = std::get_if<std::int64_t>(&*n)) {
-        return *i;
     }
     if (const auto* u = std::get_if<std::uint64_t>(&*n)) {
         if (*u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
@@ -226,14 +265,25 @@ std::optional<std::int64_t> readInteger(od::value& v) {
         }
         return static_cast<std::int64_t>(*u);
     }
-    const double d = std::get<double>(*n);
-    if (std::trunc(d) == d && d >= -9223372036854775808.0 && d < 9223372036854775808.0) {
-        return static_cast<std::int64_t>(d);
+    if (const auto* d = std::get_if<double>(&*n)) {
+        if (std::trunc(*d) == *d && *d >= -9223372036854775808.0 && *d < 9223372036854775808.0) {
+            return static_cast<std::int64_t>(*d);
+        }
+        return std::nullopt;
     }
-    return std::nullopt;
+    return std::get<std::int64_t>(*n);
 }
 
 std::optional<double> readDouble(od::value& v) {
+    const std::string_view token = v.raw_json_token();
+    double d = 0;
+    if (hasFewDigits(token) && v.get_double().get(d) == simdjson::SUCCESS) {
+        // The integer -0 is 0, which reads as +0.0 like every integer; only -0.0 is negative.
+        if (d == 0 && token.find_first_of(".eE") == std::string_view::npos) {
+            return 0.0;
+        }
+        return d;
+    }
     const std::optional<Number> n = readNumber(v);
     if (!n) {
         return std::nullopt;
