@@ -95,7 +95,7 @@ struct Record {
 } // namespace
 
 X11WindowSystem::X11WindowSystem(std::shared_ptr<X11Connection> connection)
-    : connection_(std::move(connection)), desktopNames_(DesktopEntryNames::forEnvironment()),
+    : connection_(std::move(connection)), desktopEntries_(DesktopEntryCatalog::forEnvironment()),
       ownPid_(getpid()) {}
 
 bool X11WindowSystem::isTrusted() const {
@@ -116,7 +116,7 @@ std::vector<LiveWindow> X11WindowSystem::windows() {
     if (clients.empty()) {
         return {};
     }
-    desktopNames_.refresh();
+    desktopEntries_.refresh();
 
     // Second round trip: every property of every window, and the process of every client,
     // requested at once.
@@ -313,8 +313,8 @@ std::vector<LiveWindow> X11WindowSystem::windows() {
     result.reserve(records.size());
     for (const auto& application : applications) {
         const Record& first = *application.front();
-        const std::string appName =
-            desktopNames_.nameFor(first.wmClass, first.wmInstance).value_or(first.wmClass);
+        const auto entry = desktopEntries_.find(first.wmClass, first.wmInstance);
+        const std::string appName = entry ? entry->name : first.wmClass;
         std::int64_t index = 0;
         for (const Record* record : application) {
             LiveWindow window;

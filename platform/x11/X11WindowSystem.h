@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/WindowSystem.h"
-#include "platform/x11/DesktopEntryNames.h"
+#include "platform/DesktopEntryCatalog.h"
 #include "platform/x11/X11Connection.h"
 
 #include <chrono>
@@ -46,7 +46,7 @@ private:
     std::optional<Placement> readPlacement(xcb_window_t window) const;
 
     std::shared_ptr<X11Connection> connection_;
-    DesktopEntryNames desktopNames_;
+    DesktopEntryCatalog desktopEntries_;
     pid_t ownPid_;
 };
 
