@@ -29,6 +29,11 @@ protected:
         return file;
     }
 
+    // A desktop entry of an application with the given name and further keys.
+    static QByteArray app(const QByteArray& name, const QByteArray& keys) {
+        return "[Desktop Entry]\nType=Application\nName=" + name + "\n" + keys;
+    }
+
     TemporaryDirectory folder;
     std::filesystem::path local = folder / "local" / "applications";
     std::filesystem::path system = folder / "system" / "applications";
@@ -37,14 +42,14 @@ protected:
 TEST_F(AppIconLookupTest, MatchesByStartupClassThenFileNameThenReverseDnsEnding) {
     const QString mailIcon = picture("mail.png");
     write(system / "mailer.desktop",
-          "[Desktop Entry]\nName=Mail\nIcon=" + mailIcon.toUtf8() + "\nStartupWMClass=Thunder\n");
-    write(system / "Gimp.desktop", "[Desktop Entry]\nName=GIMP\nIcon=gimp\n");
-    write(system / "org.example.Notes.desktop", "[Desktop Entry]\nName=Notes\nIcon=notes\n");
-    write(system / "kde" / "konsole.desktop", "[Desktop Entry]\nIcon=utilities-terminal\n");
+          app("Mail", "Icon=" + mailIcon.toUtf8() + "\nStartupWMClass=Thunder\n"));
+    write(system / "Gimp.desktop", app("GIMP", "Icon=gimp\n"));
+    write(system / "org.example.Notes.desktop", app("Notes", "Icon=notes\n"));
+    write(system / "kde" / "konsole.desktop", app("Konsole", "Icon=utilities-terminal\n"));
     // A later group's Icon is not the entry's.
     write(system / "viewer.desktop",
-          "[Desktop Entry]\nName=Viewer\nIcon=viewer\n[Desktop Action New]\nIcon=other\n");
-    AppIconLookup lookup({path(local), path(system)});
+          app("Viewer", "Icon=viewer\n[Desktop Action New]\nIcon=other\n"));
+    AppIconLookup lookup(DesktopEntryCatalog({local, system}, {}));
 
     EXPECT_EQ(lookup.iconNameFor("Thunder"), mailIcon);
     EXPECT_EQ(lookup.iconNameFor("gimp"), "gimp");
@@ -63,11 +68,11 @@ TEST_F(AppIconLookupTest, MatchesByStartupClassThenFileNameThenReverseDnsEnding)
 }
 
 TEST_F(AppIconLookupTest, TheFirstDirectoryWinsAndAHiddenEntryHidesTheOthers) {
-    write(system / "editor.desktop", "[Desktop Entry]\nIcon=system-editor\n");
-    write(local / "editor.desktop", "[Desktop Entry]\nIcon=my-editor\n");
-    write(system / "player.desktop", "[Desktop Entry]\nIcon=player\n");
+    write(system / "editor.desktop", app("Editor", "Icon=system-editor\n"));
+    write(local / "editor.desktop", app("Editor", "Icon=my-editor\n"));
+    write(system / "player.desktop", app("Player", "Icon=player\n"));
     write(local / "player.desktop", "[Desktop Entry]\nHidden=true\n");
-    AppIconLookup lookup({path(local), path(system)});
+    AppIconLookup lookup(DesktopEntryCatalog({local, system}, {}));
     EXPECT_EQ(lookup.iconNameFor("editor"), "my-editor");
     EXPECT_EQ(lookup.iconNameFor("player"), QString());
     EXPECT_TRUE(lookup.iconFor("player").isNull());
@@ -75,9 +80,9 @@ TEST_F(AppIconLookupTest, TheFirstDirectoryWinsAndAHiddenEntryHidesTheOthers) {
 
 TEST_F(AppIconLookupTest, RefreshPicksUpApplicationsInstalledLater) {
     QDir().mkpath(path(system));
-    AppIconLookup lookup({path(local), path(system)});
+    AppIconLookup lookup(DesktopEntryCatalog({local, system}, {}));
     EXPECT_TRUE(lookup.iconFor("late").isNull());
-    write(local / "late.desktop", "[Desktop Entry]\nIcon=" + picture("late.png").toUtf8() + "\n");
+    write(local / "late.desktop", app("Late", "Icon=" + picture("late.png").toUtf8() + "\n"));
     lookup.refresh();
     EXPECT_FALSE(lookup.iconFor("late").isNull());
 }
