@@ -1,6 +1,7 @@
 #include "app/AutostartLoginItem.h"
 
 #include "engine/AtomicFile.h"
+#include "platform/DesktopEntryGroup.h"
 
 #include <QCoreApplication>
 #include <cstdlib>
@@ -12,15 +13,6 @@ namespace {
 
 enum class EntryState { missing, starts, hidden };
 
-std::string trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string::npos) {
-        return {};
-    }
-    const auto last = s.find_last_not_of(" \t\r");
-    return s.substr(first, last - first + 1);
-}
-
 // Reads the keys of the [Desktop Entry] group that decide whether an autostart entry runs.
 EntryState readEntry(const std::filesystem::path& path) {
     std::error_code ec;
@@ -31,34 +23,10 @@ EntryState readEntry(const std::filesystem::path& path) {
     if (file.status != AtomicFile::ReadStatus::ok) {
         return EntryState::missing;
     }
-    std::istringstream lines(file.bytes);
-    std::string line;
-    bool inMainGroup = false;
-    EntryState state = EntryState::starts;
-    while (std::getline(lines, line)) {
-        line = trim(line);
-        if (line.empty() || line.front() == '#') {
-            continue;
-        }
-        if (line.front() == '[') {
-            inMainGroup = line == "[Desktop Entry]";
-            continue;
-        }
-        if (!inMainGroup) {
-            continue;
-        }
-        const auto eq = line.find('=');
-        if (eq == std::string::npos) {
-            continue;
-        }
-        const std::string key = trim(line.substr(0, eq));
-        const std::string value = trim(line.substr(eq + 1));
-        if ((key == "Hidden" && value == "true") ||
-            (key == "X-GNOME-Autostart-enabled" && value == "false")) {
-            state = EntryState::hidden;
-        }
-    }
-    return state;
+    const DesktopEntryGroup entry = DesktopEntryGroup::parse(file.bytes);
+    return entry.value("Hidden") == "true" || entry.value("X-GNOME-Autostart-enabled") == "false"
+               ? EntryState::hidden
+               : EntryState::starts;
 }
 
 std::filesystem::path homeDirectory() {
