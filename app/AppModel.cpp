@@ -1,15 +1,21 @@
 #include "app/AppModel.h"
 
-#include "app/AutostartLoginItem.h"
 #include "app/ExcludeAppsView.h"
 #include "app/MainQueueScheduler.h"
 #include "app/NoDesktopBackend.h"
 #include "app/OnboardingView.h"
-#include "app/PackageManagerUpdateController.h"
 #include "app/PreferencesView.h"
 #include "app/QSettingsDefaultsDatabase.h"
 #include "app/QtTimerApi.h"
 #include "platform/AccessibilityWatcher.h"
+
+#ifdef __APPLE__
+#include "app/AppleAlertSound.h"
+#include "app/SMAppServiceLoginItem.h"
+#include "platform/macos/AppleTimerApi.h"
+#else
+#include "app/AutostartLoginItem.h"
+#endif
 
 #include <QApplication>
 #include <QPointer>
@@ -25,10 +31,16 @@ AppModel::Environment::standard(std::function<PlatformBackend()> makeBackend) {
     env.makeBackend = std::move(makeBackend);
     env.scheduler = std::make_shared<MainQueueScheduler>();
     env.now = [] { return std::chrono::system_clock::now(); };
+    env.updater = DirectUpdater::forThisBuild();
+#ifdef __APPLE__
+    env.loginItem = std::make_shared<SMAppServiceLoginItem>();
+    env.beep = [] { AppleAlertSound::play(); };
+    // The permission poll on the main run loop, as AppKit's own timers run.
+    env.timers = std::make_shared<AppleTimerApi>();
+#else
     env.loginItem = std::make_shared<AutostartLoginItem>(AutostartLoginItem::forCurrentUser());
-    env.updater = std::make_shared<DirectUpdater>(
-        [] { return std::make_unique<PackageManagerUpdateController>(); });
     env.beep = [] { QApplication::beep(); };
+#endif
     return env;
 }
 

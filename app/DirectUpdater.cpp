@@ -1,9 +1,27 @@
 #include "app/DirectUpdater.h"
 
+#include "app/NoUpdaterNote.h"
+
+#ifdef PLIMSETT_HAVE_SPARKLE
+#include "app/SparkleUpdateController.h"
+#endif
+
 namespace plimsett {
 
-DirectUpdater::DirectUpdater(ControllerFactory makeController)
-    : makeController_(std::move(makeController)) {}
+DirectUpdater::DirectUpdater(ControllerFactory makeController,
+                             std::function<void()> checkWithoutController)
+    : makeController_(std::move(makeController)),
+      checkWithoutController_(std::move(checkWithoutController)) {}
+
+std::shared_ptr<DirectUpdater> DirectUpdater::forThisBuild() {
+#ifdef PLIMSETT_HAVE_SPARKLE
+    return std::make_shared<DirectUpdater>(
+        [] { return std::make_unique<SparkleUpdateController>(); });
+#else
+    auto note = std::make_shared<NoUpdaterNote>();
+    return std::make_shared<DirectUpdater>(nullptr, [note] { note->show(); });
+#endif
+}
 
 void DirectUpdater::start() {
     if (!controller_ && makeController_) {
@@ -15,6 +33,8 @@ void DirectUpdater::checkForUpdates() {
     start();
     if (controller_) {
         controller_->checkForUpdates();
+    } else if (checkWithoutController_) {
+        checkWithoutController_();
     }
 }
 

@@ -13,7 +13,15 @@ class DirectUpdater {
 public:
     using ControllerFactory = std::function<std::unique_ptr<UpdateController>()>;
 
-    explicit DirectUpdater(ControllerFactory makeController);
+    // `makeController` is empty in a build without an update framework: there is never a
+    // controller then, and a check runs `checkWithoutController` (when given) instead, so that
+    // the user sees an answer.
+    explicit DirectUpdater(ControllerFactory makeController,
+                           std::function<void()> checkWithoutController = nullptr);
+
+    // This build's updater: Sparkle when the build has it; otherwise none, and a check shows a
+    // note that says where new versions come from.
+    static std::shared_ptr<DirectUpdater> forThisBuild();
 
     // Makes the controller when there is none yet; otherwise does nothing.
     void start();
@@ -28,6 +36,7 @@ public:
 
 private:
     ControllerFactory makeController_;
+    std::function<void()> checkWithoutController_;
     std::unique_ptr<UpdateController> controller_;
 };
 

@@ -1,25 +1,22 @@
 #pragma once
 
-#include "app/UpdateController.h"
-
 #include <QMessageBox>
 #include <QPointer>
 
-
 namespace plimsett {
 
-// Where the system's package manager delivers updates: the program has no update mechanism of
-// its own. A check explains that in a small dialog; automatic checks never run.
-class PackageManagerUpdateController : public UpdateController {
+// What "Check for Updates…" shows in a build that has no update framework: a small note, not
+// modal, that says where new versions come from. A second check brings the same note forward.
+class NoUpdaterNote {
 public:
-    ~PackageManagerUpdateController() override;
+    NoUpdaterNote() = default;
+    NoUpdaterNote(const NoUpdaterNote&) = delete;
+    NoUpdaterNote& operator=(const NoUpdaterNote&) = delete;
+    ~NoUpdaterNote();
 
-    void checkForUpdates() override;
-    // Always false: nothing checks on a schedule.
-    bool automaticallyChecksForUpdates() const override { return false; }
-    void setAutomaticallyChecksForUpdates(bool) override {}
+    void show();
 
-    // The open dialog, if any.
+    // The open note, if any.
     QMessageBox* dialog() const { return dialog_; }
 
 private:

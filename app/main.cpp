@@ -31,11 +31,16 @@ void identify() {
     QCoreApplication::setApplicationVersion(QStringLiteral(PLIMSETT_VERSION));
 }
 
-// True when a Qt platform can be expected to start: a display to talk to or an explicit one.
+// True when a Qt platform can be expected to start: a display to talk to or an explicit one. A
+// Mac always has its window server.
 bool hasDisplay() {
+#ifdef __APPLE__
+    return true;
+#else
     return !qEnvironmentVariableIsEmpty("DISPLAY") ||
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#endif
 }
 
 } // namespace
