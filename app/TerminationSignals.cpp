@@ -21,9 +21,19 @@ void onSignal(int signal) {
 } // namespace
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
-    if (pipeEnds[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pipeEnds) != 0) {
+#ifdef SOCK_CLOEXEC
+    constexpr int socketType = SOCK_STREAM | SOCK_CLOEXEC;
+#else
+    // macOS has no SOCK_CLOEXEC: the ends are marked close-on-exec right after.
+    constexpr int socketType = SOCK_STREAM;
+#endif
+    if (pipeEnds[0] < 0 && ::socketpair(AF_UNIX, socketType, 0, pipeEnds) != 0) {
         return;
     }
+#ifndef SOCK_CLOEXEC
+    ::fcntl(pipeEnds[0], F_SETFD, FD_CLOEXEC);
+    ::fcntl(pipeEnds[1], F_SETFD, FD_CLOEXEC);
+#endif
     ::fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK);
     ::fcntl(pipeEnds[1], F_SETFL, O_NONBLOCK);
     notifier_ = new QSocketNotifier(pipeEnds[1], QSocketNotifier::Read, this);

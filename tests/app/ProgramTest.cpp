@@ -20,7 +20,11 @@ protected:
     void SetUp() override {
         program = qEnvironmentVariable("PLIMSETT_EXECUTABLE");
         if (program.isEmpty()) {
+#ifdef PLIMSETT_BUILT_PROGRAM
+            program = QStringLiteral(PLIMSETT_BUILT_PROGRAM);
+#else
             program = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../../plimsett");
+#endif
         }
         ASSERT_TRUE(QFileInfo(program).isExecutable()) << "build the plimsett target first";
         for (const char* sub : {"config", "data", "runtime"}) {
