@@ -183,6 +183,115 @@ TEST(LayoutFileCodec, RejectsTheWholeFileForAnyMalformedPart) {
     EXPECT_TRUE(LayoutFileCodec::decode("{\"version\": 1, \"layouts\": []}"));
 }
 
+// The window of the foreign file after replacing part of it; fails the test when it is rejected.
+SavedWindow foreignWindowWith(const std::string& from, const std::string& to) {
+    const auto decoded = LayoutFileCodec::decode(foreignWith(from, to));
+    EXPECT_TRUE(decoded) << to;
+    return decoded ? decoded->at(0).windows.at(0) : SavedWindow{};
+}
+
+TEST(LayoutFileCodec, OfAKeyRepeatedInOneObjectTheLastOneCounts) {
+    const std::string title = "\"title\": \"Inbox\"";
+    EXPECT_EQ(foreignWindowWith(title, title + ", \"title\": \"Outbox\"").title, "Outbox");
+    // Earlier occurrences are read like unknown keys: their type does not matter, only their
+    // syntax.
+    EXPECT_EQ(foreignWindowWith(title, "\"title\": null, " + title).title, "Inbox");
+    EXPECT_EQ(LayoutFileCodec::decode(foreignWith(title, "\"title\": [1,], " + title)),
+              std::nullopt);
+    EXPECT_EQ(LayoutFileCodec::decode(foreignWith(title, title + ", \"title\": 7")), std::nullopt);
+    // Keys are compared unescaped.
+    EXPECT_EQ(foreignWindowWith(title, title + ", \"ti\\u0074le\": \"Outbox\"").title, "Outbox");
+    // The same for whole arrays: the later "layouts" replaces the earlier one.
+    EXPECT_EQ(
+        LayoutFileCodec::decode(foreignWith("\"version\": 2", "\"version\": 2, \"layouts\": []")),
+        std::vector<SavedLayout>{});
+}
+
+TEST(LayoutFileCodec, ReadsNumbersAsOtherJsonReadersDo) {
+    const std::string frame = "[[100, 200], [640, 480]]";
+    // Integers beyond 64 bits and decimals of many digits are read to the nearest double, and
+    // the integer -0 is 0.
+    const SavedWindow exotic =
+        foreignWindowWith(frame, "[[123456789012345678901234567890, -0], [0.92233720368547758070, "
+                                 "-12345.678901234567890123e-0000000000000000000002]]");
+    EXPECT_EQ(exotic.frame, (Rect{123456789012345678901234567890.0, 0, 0.92233720368547758070,
+                                  -12345.678901234567890123e-2}));
+    EXPECT_FALSE(std::signbit(exotic.frame.y));
+    EXPECT_EQ(
+        foreignWindowWith(frame, "[[1e-400, -0.0], [4.9e-324, 1.7976931348623157e308]]").frame,
+        (Rect{0, -0.0, 4.9e-324, 1.7976931348623157e308}));
+    EXPECT_TRUE(std::signbit(foreignWindowWith(frame, "[[0, -0.0], [1, 1]]").frame.y));
+
+    // An index must be an integer within 64 bits, however it is written.
+    const std::string index = "\"index\": 2";
+    EXPECT_EQ(foreignWindowWith(index, "\"index\": -9223372036854775808").index,
+              std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(foreignWindowWith(index, "\"index\": 2.5e1").index, 25);
+    EXPECT_EQ(foreignWindowWith(index, "\"index\": -0").index, 0);
+    for (const char* rejected : {"18446744073709551616", "1e19", "0.5", "1e400", "-", "02", "2."}) {
+        EXPECT_EQ(
+            LayoutFileCodec::decode(foreignWith(index, "\"index\": " + std::string(rejected))),
+            std::nullopt)
+            << rejected;
+    }
+}
+
+TEST(LayoutFileCodec, ValuesOfUnknownKeysMustStillBeJson) {
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    const std::vector<std::string> valid{
+        "{\"a\": [1e-400, 123456789012345678901234567890, \"\\ud83c\\udfac\"]}", "null", deep};
+    const std::vector<std::string> invalid{
+        "[1, 2,]", "[1 2]", "{\"a\" 1}", "{\"a\": 1,}", "tru", "nul",    "01",
+        "1.",      "1e400", "\"\\x\"",   "\"\\ud800\"", "[[]", "\"\t\"", deep.substr(1)};
+    // In the root, a layout, a window and a display.
+    const std::vector<std::pair<std::string, std::string>> unknown{
+        {"\"comment\": ", "\"written elsewhere\""},
+        {"\"pinned\": ", "true"},
+        {"\"extra\": ", "[1, 2]"},
+        {"\"serial\": ", "\"x\""}};
+    for (const auto& [key, current] : unknown) {
+        for (const std::string& value : valid) {
+            EXPECT_TRUE(LayoutFileCodec::decode(foreignWith(key + current, key + value)))
+                << key << value.substr(0, 80);
+        }
+        for (const std::string& value : invalid) {
+            EXPECT_EQ(LayoutFileCodec::decode(foreignWith(key + current, key + value)),
+                      std::nullopt)
+                << key << value.substr(0, 80);
+        }
+    }
+}
+
+TEST(LayoutFileCodec, SkipsAByteOrderMarkAndEndsAtANulByte) {
+    const auto plain = LayoutFileCodec::decode(foreignFile);
+    ASSERT_TRUE(plain);
+    const std::string file = foreignFile;
+    // A file padded with zeros, as a crash may leave it; anything after the first zero is unread.
+    for (const std::string& text : {"\xEF\xBB\xBF" + file, file + std::string(64, '\0'),
+                                    file + std::string("\0{\"version\"", 12)}) {
+        EXPECT_EQ(LayoutFileCodec::decode(text), plain);
+        EXPECT_EQ(LayoutFileCodec::decode(std::string_view(text)), plain);
+    }
+    for (const std::string& text :
+         {" \xEF\xBB\xBF" + file, std::string("\0", 1) + file, file.substr(0, 40) + '\0' + file,
+          foreignWith("\"Wall\"", std::string("\"W\0ll\"", 6))}) {
+        EXPECT_EQ(LayoutFileCodec::decode(text), std::nullopt);
+    }
+}
+
+TEST(LayoutFileCodec, ReadsAStringWithRoomInPlaceAndOtherwiseACopyAlike) {
+    const auto plain = LayoutFileCodec::decode(std::string_view(foreignFile));
+    ASSERT_TRUE(plain);
+    std::string roomy = foreignFile;
+    roomy.reserve(roomy.size() + 4096);
+    std::string tight = foreignFile;
+    tight.shrink_to_fit();
+    EXPECT_EQ(LayoutFileCodec::decode(roomy), plain);
+    EXPECT_EQ(LayoutFileCodec::decode(tight), plain);
+    // Reading in place leaves the string as it was.
+    EXPECT_EQ(roomy, foreignFile);
+}
+
 TEST(LayoutFileCodec, RepairsTextThatIsNotUtf8WhenEncoding) {
     SavedLayout layout = sampleLayout();
     layout.windows[0].title = "Report \xff\xfe draft";
