@@ -112,11 +112,11 @@ std::optional<Number> readNumber(od::value& v) {
     return valueOf(v.get_double());
 }
 
-// Strings without escapes, as this program writes them all, are taken straight from the text; the
-// others are unescaped by the parser, which also checks their escapes.
+// Keys and strings without escapes, as this program writes them all, are taken straight from the
+// text; the others are unescaped by the parser, which also checks their escapes.
 
-// The key of a member. The parser has already found its closing quote, so the search for it ends
-// inside the text.
+// The key of a member. The parser has already found its closing quote, so the search ends inside
+// the text.
 std::string_view keyOf(od::field& field) {
     const char* const start = field.key().raw();
     const char* end = start;
@@ -129,8 +129,6 @@ std::string_view keyOf(od::field& field) {
     return valueOf(field.unescaped_key());
 }
 
-// Reads any value to its end, checking its syntax. Nested containers are kept on a stack of their
-// own rather than on the call stack, so that no depth of nesting can exhaust it.
 void skipScalar(od::value& v, Type type) {
     switch (type) {
     case Type::string:
@@ -154,6 +152,8 @@ void skipScalar(od::value& v, Type type) {
     throw NotJson{};
 }
 
+// Reads any value to its end, checking its syntax. Nested containers are kept on a stack of their
+// own rather than on the call stack, so that no depth of nesting can exhaust it.
 void skipValue(od::value& v, Type type) {
     if (type != Type::array && type != Type::object) {
         skipScalar(v, type);
