@@ -33,6 +33,8 @@ public:
     void setAutomaticallyChecksForUpdates(bool on);
 
     bool hasController() const { return controller_ != nullptr; }
+    // False in a build without an update framework: nothing will ever check by itself.
+    bool hasFramework() const { return static_cast<bool>(makeController_); }
 
 private:
     ControllerFactory makeController_;

@@ -75,6 +75,12 @@ PreferencesView::PreferencesView(AppModel& model, bool automaticUpdates, QWidget
     sections->addWidget(section(tr("Updates"), updates));
     automaticUpdates_ = new QCheckBox(tr("Check for updates automatically"));
     automaticUpdates_->setChecked(automaticUpdates);
+    // Without an update framework the switch would promise checks that never happen: it stays
+    // visible, as the updater reports it, but cannot be moved.
+    if (!model_.updater()->hasFramework()) {
+        automaticUpdates_->setEnabled(false);
+        automaticUpdates_->setToolTip(tr("This build is updated by your package manager."));
+    }
     updates->addWidget(automaticUpdates_);
     checkForUpdates_ = leftAligned(updates, new QPushButton(tr("Check for Updates…")));
     auto* versionRow = new QHBoxLayout;

@@ -182,6 +182,17 @@ TEST_F(PreferencesViewTest, TheUpdateSwitchWritesOnlyToAnExistingUpdater) {
     EXPECT_TRUE(view->automaticUpdatesToggle()->isChecked());
 }
 
+TEST_F(PreferencesViewTest, WithoutAnUpdateFrameworkTheUpdateSwitchCannotBeMoved) {
+    AppModel::Environment env = harness.environment();
+    env.updater = std::make_shared<DirectUpdater>(nullptr);
+    model = std::make_unique<AppModel>(std::move(env));
+    PreferencesView* view = open();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->automaticUpdatesToggle()->isChecked());
+    EXPECT_FALSE(view->automaticUpdatesToggle()->isEnabled());
+    EXPECT_TRUE(view->checkForUpdatesButton()->isEnabled());
+}
+
 TEST_F(PreferencesViewTest, TheVersionLineStandsInForMissingParts) {
     EXPECT_EQ(PreferencesView::versionText(QStringLiteral("1.2"), QStringLiteral("34")),
               QStringLiteral("1.2 (34)"));
