@@ -85,28 +85,23 @@ std::optional<Number> readNumber(od::value& v) {
         }
         throw NotJson{};
     }
-    switch (written) {
-    case od::number_type::signed_integer: {
-        std::int64_t i = 0;
-        if (v.get_int64().get(i) == simdjson::SUCCESS) {
-            return i;
-        }
-        break;
-    }
-    case od::number_type::unsigned_integer: {
-        std::uint64_t u = 0;
-        if (v.get_uint64().get(u) == simdjson::SUCCESS) {
-            return u;
-        }
-        break;
-    }
-    case od::number_type::floating_point_number: {
+    if (written == od::number_type::floating_point_number) {
         double d = 0;
         if (hasFewDigits(token) && v.get_double().get(d) == simdjson::SUCCESS) {
             return d;
         }
         return readAlone(token);
     }
+    if (written == od::number_type::signed_integer) {
+        std::int64_t i = 0;
+        if (v.get_int64().get(i) == simdjson::SUCCESS) {
+            return i;
+        }
+    } else {
+        std::uint64_t u = 0;
+        if (v.get_uint64().get(u) == simdjson::SUCCESS) {
+            return u;
+        }
     }
     // An integer beyond 64 bits, which get_double() reads right, or a malformed one.
     return valueOf(v.get_double());
@@ -145,8 +140,7 @@ void skipScalar(od::value& v, Type type) {
             throw NotJson{};
         }
         return;
-    case Type::array:
-    case Type::object:
+    default:
         break;
     }
     throw NotJson{};
