@@ -215,6 +215,33 @@ void skip(od::value& v) {
     skipValue(v, typeOf(v));
 }
 
+// The value as an array or an object; nothing when it is something else, which is then skipped.
+std::optional<od::array> arrayOf(od::value& v) {
+    od::array array;
+    const simdjson::error_code error = v.get_array().get(array);
+    if (error == simdjson::SUCCESS) {
+        return array;
+    }
+    if (error != simdjson::INCORRECT_TYPE) {
+        throw NotJson{};
+    }
+    skip(v);
+    return std::nullopt;
+}
+
+std::optional<od::object> objectOf(od::value& v) {
+    od::object object;
+    const simdjson::error_code error = v.get_object().get(object);
+    if (error == simdjson::SUCCESS) {
+        return object;
+    }
+    if (error != simdjson::INCORRECT_TYPE) {
+        throw NotJson{};
+    }
+    skip(v);
+    return std::nullopt;
+}
+
 // The scalar readers try the expected type first; a value of another type is left in place by the
 // parser and is then skipped.
 std::optional<std::string> readString(od::value& v) {
@@ -288,14 +315,13 @@ std::optional<double> readDouble(od::value& v) {
 // Reads an array whose elements all have the same form; nothing when any element is malformed.
 template <typename T>
 std::optional<std::vector<T>> readArray(od::value& v, std::optional<T> (*readElement)(od::value&)) {
-    const Type type = typeOf(v);
-    if (type != Type::array) {
-        skipValue(v, type);
+    std::optional<od::array> array = arrayOf(v);
+    if (!array) {
         return std::nullopt;
     }
     std::vector<T> elements;
     bool wellFormed = true;
-    for (auto result : valueOf(v.get_array())) {
+    for (auto result : *array) {
         od::value element = valueOf(std::move(result));
         if (!wellFormed) {
             skip(element);
@@ -318,14 +344,13 @@ std::optional<std::vector<T>> readArray(od::value& v, std::optional<T> (*readEle
 template <typename T, std::size_t N>
 std::optional<std::array<T, N>> readTuple(od::value& v,
                                           std::optional<T> (*readElement)(od::value&)) {
-    const Type type = typeOf(v);
-    if (type != Type::array) {
-        skipValue(v, type);
+    std::optional<od::array> array = arrayOf(v);
+    if (!array) {
         return std::nullopt;
     }
     std::array<std::optional<T>, N> read;
     std::size_t count = 0;
-    for (auto result : valueOf(v.get_array())) {
+    for (auto result : *array) {
         od::value element = valueOf(std::move(result));
         if (count < N) {
             read[count] = readElement(element);
@@ -368,12 +393,11 @@ template <typename Member> void forEachMember(od::object object, Member member) 
 
 // The same for a value that should be an object; false when it is none.
 template <typename Member> bool readObject(od::value& v, Member member) {
-    const Type type = typeOf(v);
-    if (type != Type::object) {
-        skipValue(v, type);
+    const std::optional<od::object> object = objectOf(v);
+    if (!object) {
         return false;
     }
-    forEachMember(valueOf(v.get_object()), member);
+    forEachMember(*object, member);
     return true;
 }
 
