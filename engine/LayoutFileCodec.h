@@ -25,6 +25,7 @@ public:
     static std::optional<std::vector<SavedLayout>> decode(std::string_view text);
     // The same, reading a string in place instead of copying it where it has room to spare.
     static std::optional<std::vector<SavedLayout>> decode(const std::string& text);
+    // Keeps calls with a string literal unambiguous.
     static std::optional<std::vector<SavedLayout>> decode(const char* text) {
         return decode(std::string_view(text));
     }
