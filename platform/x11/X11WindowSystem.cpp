@@ -147,16 +147,16 @@ std::vector<LiveWindow> X11WindowSystem::windows() {
     const std::uint32_t idMask = connection_->resourceIdMask();
     std::optional<xcb_res_query_client_ids_cookie_t> clientIDsCookie;
     if (connection_->hasXRes()) {
-        std::vector<xcb_res_client_id_spec_t> specs;
+        std::vector<xcb_res_client_id_spec_t> queries;
         for (const xcb_window_t window : clients) {
             const std::uint32_t base = window & ~idMask;
-            if (std::none_of(specs.begin(), specs.end(),
-                             [base](const auto& spec) { return spec.client == base; })) {
-                specs.push_back({base, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID});
+            if (std::none_of(queries.begin(), queries.end(),
+                             [base](const auto& query) { return query.client == base; })) {
+                queries.push_back({base, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID});
             }
         }
         clientIDsCookie =
-            xcb_res_query_client_ids(c, static_cast<std::uint32_t>(specs.size()), specs.data());
+            xcb_res_query_client_ids(c, static_cast<std::uint32_t>(queries.size()), queries.data());
     }
 
     std::map<std::uint32_t, std::uint32_t> pidOfClient;
