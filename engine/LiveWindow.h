@@ -20,9 +20,21 @@ struct LiveWindow {
     Rect frame;
     bool isMinimized = false;
     bool isFullScreen = false;
+    bool isMaximizedHorizontally = false;
+    bool isMaximizedVertically = false;
+
+    bool isMaximized() const { return isMaximizedHorizontally || isMaximizedVertically; }
 
     SavedWindow savedWindow() const {
-        return SavedWindow{bundleID, appName, title, index, frame, isMinimized, isFullScreen};
+        return SavedWindow{bundleID,
+                           appName,
+                           title,
+                           index,
+                           frame,
+                           isMinimized,
+                           isFullScreen,
+                           isMaximizedHorizontally,
+                           isMaximizedVertically};
     }
 };
 

@@ -16,6 +16,11 @@ struct SavedWindow {
     Rect frame;
     bool isMinimized = false;
     bool isFullScreen = false;
+    // Written to the layout file only when set; a record without them was not maximised.
+    bool isMaximizedHorizontally = false;
+    bool isMaximizedVertically = false;
+
+    bool isMaximized() const { return isMaximizedHorizontally || isMaximizedVertically; }
 
     bool operator==(const SavedWindow&) const = default;
 };

@@ -2,6 +2,7 @@
 
 #include "engine/LiveWindow.h"
 #include "engine/Rect.h"
+#include "engine/WindowMove.h"
 
 #include <vector>
 
@@ -20,6 +21,11 @@ public:
     // Moves the window identified by `window.handle` to `frame` (outer frame, global points).
     // True when the window took the frame.
     virtual bool move(const LiveWindow& window, const Rect& frame) = 0;
+    // Moves every window of a restore pass; the answer holds, in the order of `moves`, whether
+    // each window took its frame (and, when asked to, is maximised again with its centre inside
+    // that frame). A window system that can send all requests before confirming any overrides
+    // this; the default moves the windows one after the other and maximises nothing.
+    virtual std::vector<bool> moveAll(const std::vector<WindowMove>& moves);
 };
 
 } // namespace plimsett

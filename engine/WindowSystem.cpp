@@ -1,0 +1,14 @@
+#include "engine/WindowSystem.h"
+
+namespace plimsett {
+
+std::vector<bool> WindowSystem::moveAll(const std::vector<WindowMove>& moves) {
+    std::vector<bool> answers;
+    answers.reserve(moves.size());
+    for (const WindowMove& m : moves) {
+        answers.push_back(move(m.window, m.frame));
+    }
+    return answers;
+}
+
+} // namespace plimsett
