@@ -2,34 +2,20 @@
 
 #include "platform/x11/XcbReply.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusUnixFileDescriptor>
 #include <QSocketNotifier>
 
 #include <xcb/randr.h>
 #include <xcb/xcb.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace plimsett {
-namespace {
-
-const QString login1Service = QStringLiteral("org.freedesktop.login1");
-const QString login1Path = QStringLiteral("/org/freedesktop/login1");
-const QString login1Manager = QStringLiteral("org.freedesktop.login1.Manager");
-const QString defaultSystemBus = QStringLiteral("unix:path=/run/dbus/system_bus_socket");
-constexpr std::chrono::milliseconds inhibitTimeout{1000};
-
-} // namespace
 
 X11DisplayEventMonitor::X11DisplayEventMonitor(std::weak_ptr<LayoutController> controller,
                                                std::optional<std::string> displayName)
-    : controller_(std::move(controller)), displayName_(std::move(displayName)) {}
+    : controller_(controller), displayName_(std::move(displayName)),
+      sleepMonitor_(std::make_unique<LogindSleepMonitor>(std::move(controller))) {}
 
 X11DisplayEventMonitor::~X11DisplayEventMonitor() {
     stop();
@@ -41,7 +27,7 @@ void X11DisplayEventMonitor::start() {
     }
     registered_ = true;
     startX();
-    startLogind();
+    sleepMonitor_->start();
 }
 
 void X11DisplayEventMonitor::stop() {
@@ -50,7 +36,7 @@ void X11DisplayEventMonitor::stop() {
     }
     registered_ = false;
     stopX();
-    stopLogind();
+    sleepMonitor_->stop();
 }
 
 // MARK: X events
@@ -161,86 +147,6 @@ void X11DisplayEventMonitor::readXEvents() {
     // The server went away: nothing more will come from it.
     if (connection_ != nullptr && xcb_connection_has_error(connection_) != 0) {
         stopX();
-    }
-}
-
-// MARK: Sleep and wake
-
-void X11DisplayEventMonitor::startLogind() {
-    static unsigned connectionCount = 0;
-    const QString address = qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS")
-                                ? defaultSystemBus
-                                : qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
-    busName_ = QStringLiteral("plimsett-login1-%1").arg(++connectionCount);
-    QDBusConnection bus = QDBusConnection::connectToBus(address, busName_);
-    if (!bus.isConnected()) {
-        QDBusConnection::disconnectFromBus(busName_);
-        busName_.clear();
-        return;
-    }
-    // Naming the service makes the bus deliver only what its current owner sends.
-    bus.connect(login1Service, login1Path, login1Manager, QStringLiteral("PrepareForSleep"), this,
-                SLOT(prepareForSleep(bool)));
-    takeSleepDelay();
-}
-
-void X11DisplayEventMonitor::stopLogind() {
-    releaseSleepDelay();
-    if (busName_.isEmpty()) {
-        return;
-    }
-    QDBusConnection bus(busName_);
-    bus.disconnect(login1Service, login1Path, login1Manager, QStringLiteral("PrepareForSleep"),
-                   this, SLOT(prepareForSleep(bool)));
-    QDBusConnection::disconnectFromBus(busName_);
-    busName_.clear();
-}
-
-void X11DisplayEventMonitor::prepareForSleep(bool start) {
-    if (!registered_) {
-        return;
-    }
-    const auto controller = controller_.lock();
-    if (start) {
-        if (controller) {
-            controller->willSleep();
-        }
-        // The layout is saved: the system may sleep now.
-        releaseSleepDelay();
-    } else {
-        if (controller) {
-            controller->didWake();
-        }
-        takeSleepDelay();
-    }
-}
-
-void X11DisplayEventMonitor::takeSleepDelay() {
-    if (busName_.isEmpty() || sleepDelayFd_ >= 0) {
-        return;
-    }
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(login1Service, login1Path, login1Manager, "Inhibit");
-    call << QStringLiteral("sleep") << QStringLiteral("Plimsett")
-         << QStringLiteral("Saving the window layout before the system sleeps")
-         << QStringLiteral("delay");
-    // Asked and answered at once: logind replies within milliseconds, the wait is bounded, and
-    // a request left pending at stop() would keep its lock alive in the reply.
-    const QDBusMessage reply = QDBusConnection(busName_).call(
-        call, QDBus::Block, static_cast<int>(inhibitTimeout.count()));
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        return;
-    }
-    const auto lock = qvariant_cast<QDBusUnixFileDescriptor>(reply.arguments().constFirst());
-    if (lock.isValid()) {
-        sleepDelayFd_ = fcntl(lock.fileDescriptor(), F_DUPFD_CLOEXEC, 0);
-    }
-}
-
-void X11DisplayEventMonitor::releaseSleepDelay() {
-    if (sleepDelayFd_ >= 0) {
-        ::close(sleepDelayFd_);
-        sleepDelayFd_ = -1;
     }
 }
 

@@ -2,9 +2,9 @@
 
 #include "engine/EventMonitor.h"
 #include "engine/LayoutController.h"
+#include "platform/linux/LogindSleepMonitor.h"
 
 #include <QObject>
-#include <QString>
 
 #include <memory>
 #include <optional>
@@ -20,10 +20,7 @@ namespace plimsett {
 // - RandR screen-change, CRTC-change and output-change notifications: handle(reconfigured), one
 //   call per notification (X11 announces no beginning, so displaysWillChange() is never called);
 // - a change of _NET_WORKAREA on the root window: handle(screenParameters);
-// - logind's PrepareForSleep(true / false) on the system bus ($DBUS_SYSTEM_BUS_ADDRESS when set):
-//   willSleep() / didWake(). Only the signal sent by the owner of org.freedesktop.login1 counts.
-//   While running, the monitor holds a "delay" sleep inhibitor so that willSleep() can save the
-//   layout before the system sleeps; it lets go of it right after.
+// - sleep and wake from logind, through a LogindSleepMonitor.
 //
 // The X events come through a connection of the monitor's own, so that reading replies on the
 // shared connection never swallows them. Create, start and stop the monitor on the main thread;
@@ -44,19 +41,12 @@ public:
 
     bool isRegistered() const { return registered_; }
     // True while the monitor holds logind's sleep delay lock.
-    bool holdsSleepDelay() const { return sleepDelayFd_ >= 0; }
-
-private slots:
-    void prepareForSleep(bool start);
+    bool holdsSleepDelay() const { return sleepMonitor_->holdsSleepDelay(); }
 
 private:
     void startX();
     void stopX();
     void readXEvents();
-    void startLogind();
-    void stopLogind();
-    void takeSleepDelay();
-    void releaseSleepDelay();
 
     std::weak_ptr<LayoutController> controller_;
     std::optional<std::string> displayName_;
@@ -67,8 +57,7 @@ private:
     unsigned randrEventBase_ = 0;
     std::uint32_t workAreaAtom_ = 0;
 
-    QString busName_;
-    int sleepDelayFd_ = -1;
+    std::unique_ptr<LogindSleepMonitor> sleepMonitor_;
 };
 
 } // namespace plimsett

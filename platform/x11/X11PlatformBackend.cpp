@@ -1,4 +1,4 @@
-#include "platform/PlatformBackend.h"
+#include "platform/x11/X11PlatformBackend.h"
 
 #include "platform/x11/RandRDisplayProvider.h"
 #include "platform/x11/X11AccessPermission.h"
@@ -9,20 +9,11 @@
 #include <cstdlib>
 
 namespace plimsett {
+namespace {
 
-PlatformBackend makePlatformBackend() {
+PlatformBackend backendOver(std::shared_ptr<X11Connection> connection, std::string problem) {
     PlatformBackend backend;
-    const char* display = std::getenv("DISPLAY");
-    std::shared_ptr<X11Connection> connection;
-    if (display == nullptr || *display == '\0') {
-        const char* wayland = std::getenv("WAYLAND_DISPLAY");
-        backend.problem = wayland != nullptr && *wayland != '\0'
-                              ? "This is a Wayland session without X11 ($DISPLAY is not set); "
-                                "windows can only be read and moved on X11."
-                              : "No X server: $DISPLAY is not set.";
-    } else {
-        connection = X11Connection::open(display, backend.problem);
-    }
+    backend.problem = std::move(problem);
     backend.windowSystem = std::make_shared<X11WindowSystem>(connection);
     backend.displayProvider = std::make_shared<RandRDisplayProvider>(connection);
     backend.permission = std::make_shared<X11AccessPermission>(connection);
@@ -35,6 +26,22 @@ PlatformBackend makePlatformBackend() {
             std::make_unique<X11DisplayEventMonitor>(std::move(controller), displayName));
     };
     return backend;
+}
+
+} // namespace
+
+PlatformBackend makeX11PlatformBackend() {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        return makeUnreachableX11PlatformBackend("No X server: $DISPLAY is not set.");
+    }
+    std::string problem;
+    std::shared_ptr<X11Connection> connection = X11Connection::open(display, problem);
+    return backendOver(std::move(connection), std::move(problem));
+}
+
+PlatformBackend makeUnreachableX11PlatformBackend(std::string problem) {
+    return backendOver(nullptr, std::move(problem));
 }
 
 } // namespace plimsett

@@ -1,0 +1,25 @@
+#include "platform/PlatformBackend.h"
+
+#include "platform/linux/DesktopSession.h"
+#include "platform/x11/X11PlatformBackend.h"
+
+namespace plimsett {
+
+PlatformBackend makePlatformBackend() {
+    const DesktopSession session = DesktopSession::current();
+    switch (session.kind) {
+    case DesktopSession::Kind::x11:
+    case DesktopSession::Kind::none:
+        return makeX11PlatformBackend();
+    case DesktopSession::Kind::gnomeWayland:
+    case DesktopSession::Kind::kdeWayland:
+    case DesktopSession::Kind::otherWayland:
+        break;
+    }
+    const std::string desktop = session.desktop.empty() ? "an unnamed desktop" : session.desktop;
+    return makeUnreachableX11PlatformBackend("This is a Wayland session of " + desktop +
+                                             ", which Plimsett does not support yet: there it "
+                                             "cannot read or move other applications' windows.");
+}
+
+} // namespace plimsett
