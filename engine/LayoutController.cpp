@@ -1,7 +1,9 @@
 #include "engine/LayoutController.h"
 
+#include "engine/RearrangedLayout.h"
 #include "engine/WindowMatcher.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_set>
 
@@ -195,11 +197,41 @@ std::optional<Rect> LayoutController::fittedFrame(const Rect& frame,
     return Rect{x, y, w, h};
 }
 
+namespace {
+
+// A maximised window is in place when it is maximised the same way with its centre on the
+// target, which is the maximised area of its display.
+bool maximizedInPlace(const LiveWindow& live, const SavedWindow& saved, const Rect& target) {
+    const Rect t = target.standardized();
+    const Rect f = live.frame.standardized();
+    return live.isMaximizedHorizontally == saved.isMaximizedHorizontally &&
+           live.isMaximizedVertically == saved.isMaximizedVertically && f.midX() >= t.minX() &&
+           f.midX() <= t.maxX() && f.midY() >= t.minY() && f.midY() <= t.maxY();
+}
+
+// Shown by no display at all: not even a corner of it overlaps one.
+bool isStranded(const LiveWindow& window, const std::vector<DisplayInfo>& displays) {
+    if (window.isMinimized || window.isFullScreen || !window.frame.isFinite()) {
+        return false;
+    }
+    const Rect frame = window.frame.standardized();
+    return std::none_of(displays.begin(), displays.end(), [&](const DisplayInfo& d) {
+        return frame.intersection(d.frame.standardized()).area() > 0;
+    });
+}
+
+} // namespace
+
 RestoreResult LayoutController::restore(const SavedLayout& layout,
                                         const std::vector<DisplayInfo>& displays) {
-    RestoreResult result;
+    return runPass(&layout, displays, /*rescueStranded=*/false).value_or(RestoreResult{});
+}
+
+std::optional<RestoreResult> LayoutController::runPass(const SavedLayout* layout,
+                                                       const std::vector<DisplayInfo>& displays,
+                                                       bool rescueStranded) {
     if (!windowSystem_->isTrusted()) {
-        return result;
+        return layout ? std::optional(RestoreResult{}) : std::nullopt;
     }
     const std::unordered_set<std::string> excluded = excludedSet(*preferences_);
     std::vector<LiveWindow> live;
@@ -209,9 +241,11 @@ RestoreResult LayoutController::restore(const SavedLayout& layout,
         }
     }
     std::vector<SavedWindow> saved;
-    for (const SavedWindow& window : layout.windows) {
-        if (!excluded.contains(window.bundleID)) {
-            saved.push_back(window);
+    if (layout) {
+        for (const SavedWindow& window : layout->windows) {
+            if (!excluded.contains(window.bundleID)) {
+                saved.push_back(window);
+            }
         }
     }
     std::vector<Rect> screens;
@@ -219,10 +253,21 @@ RestoreResult LayoutController::restore(const SavedLayout& layout,
     for (const DisplayInfo& display : displays) {
         screens.push_back(display.visibleFrame);
     }
+
+    RestoreResult result;
+    // Every request of the pass goes out at once; the window system confirms them together.
+    std::vector<WindowMove> moves;
+    std::unordered_set<const WindowHandle*> placed;
     for (const auto& pair : WindowMatcher::match(live, saved)) {
+        placed.insert(pair.live.handle.get());
         if (pair.live.isMinimized || pair.live.isFullScreen || pair.saved.isMinimized ||
             pair.saved.isFullScreen) {
-            ++result.skipped;
+            // Left as the user has it, unless no display shows it: then it is rescued below.
+            if (rescueStranded && isStranded(pair.live, displays)) {
+                placed.erase(pair.live.handle.get());
+            } else {
+                ++result.skipped;
+            }
             continue;
         }
         const std::optional<Rect> target = fittedFrame(pair.saved.frame, screens);
@@ -230,24 +275,56 @@ RestoreResult LayoutController::restore(const SavedLayout& layout,
             ++result.skipped;
             continue;
         }
-        if (inPlace(pair.live.frame, *target)) {
+        const bool maximized = pair.saved.isMaximized();
+        if (maximized ? maximizedInPlace(pair.live, pair.saved, *target)
+                      : inPlace(pair.live.frame, *target)) {
             ++result.alreadyInPlace;
             continue;
         }
-        if (windowSystem_->move(pair.live, *target)) {
-            ++result.moved;
-        } else {
-            ++result.failed;
+        moves.push_back(WindowMove{pair.live, *target, pair.saved.isMaximizedHorizontally,
+                                   pair.saved.isMaximizedVertically});
+    }
+    if (rescueStranded) {
+        for (const LiveWindow& window : live) {
+            if (placed.contains(window.handle.get()) || !isStranded(window, displays)) {
+                continue;
+            }
+            if (const std::optional<Rect> target = fittedFrame(window.frame, screens)) {
+                moves.push_back(WindowMove{window, *target});
+            }
         }
+    }
+    if (!moves.empty()) {
+        const std::vector<bool> answers = windowSystem_->moveAll(moves);
+        for (std::size_t i = 0; i < moves.size(); ++i) {
+            if (i < answers.size() && answers[i]) {
+                ++result.moved;
+            } else {
+                ++result.failed;
+            }
+        }
+    }
+    if (!layout && moves.empty()) {
+        return std::nullopt;
     }
     lastRestore_ = LastRestore{now_(), result};
     return result;
 }
 
+std::optional<SavedLayout> LayoutController::layoutToRestore(const DisplaySet& set) const {
+    if (std::optional<SavedLayout> own = store_->layout(set.id)) {
+        return own;
+    }
+    if (!preferences_->restoreOtherArrangements()) {
+        return std::nullopt;
+    }
+    return RearrangedLayout::find(*store_, set);
+}
+
 std::optional<RestoreResult> LayoutController::restoreNow() {
     currentSet_ = displayProvider_->currentDisplaySet();
     std::optional<RestoreResult> result;
-    if (const std::optional<SavedLayout> layout = store_->layout(currentSet_.id)) {
+    if (const std::optional<SavedLayout> layout = layoutToRestore(currentSet_)) {
         result = restore(*layout, currentSet_.displays);
     }
     onChange();
@@ -258,7 +335,8 @@ void LayoutController::restoreAutomatically(const DisplaySet& set, const SavedLa
     // Nothing may snapshot between the two passes, and at most one second pass may wait. Settling
     // normally cancelled both already; a wake without a preceding sleep does not.
     dropSnapshotAndSecondPass();
-    const RestoreResult first = restore(layout, set.displays);
+    const RestoreResult first =
+        runPass(&layout, set.displays, /*rescueStranded=*/true).value_or(RestoreResult{});
     std::weak_ptr<LayoutController> weakSelf = weak_from_this();
     secondPassTask_ = scheduler_->schedule(
         secondPassDelay, [weakSelf, layout, displays = set.displays, id = set.id, first] {
@@ -375,11 +453,15 @@ void LayoutController::settle() {
     phase_ = Phase::stable;
     std::optional<SavedLayout> layout;
     if (shouldRestore(currentSet_.id != previousID, events) && !currentSet_.displays.empty()) {
-        layout = store_->layout(currentSet_.id);
+        layout = layoutToRestore(currentSet_);
     }
     if (layout) {
         restoreAutomatically(currentSet_, *layout);
     } else {
+        // Whatever the decision, a window that no display shows is brought back into view.
+        if (preferences_->autoRestoreOnDisplayChange() && !currentSet_.displays.empty()) {
+            runPass(nullptr, currentSet_.displays, /*rescueStranded=*/true);
+        }
         scheduleSnapshot();
     }
     onChange();

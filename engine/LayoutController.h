@@ -66,6 +66,9 @@ public:
 
     // One restore pass of `layout` onto `displays`.
     RestoreResult restore(const SavedLayout& layout, const std::vector<DisplayInfo>& displays);
+    // The layout saved for `set`; else, when the preference allows it, the newest layout of the
+    // same displays in another arrangement, carried over to this one.
+    std::optional<SavedLayout> layoutToRestore(const DisplaySet& set) const;
     // Fits `frame` onto the first of `screens` that contains it, else the one it overlaps most,
     // else the nearest; nothing when no screen has a positive size or the frame is not finite
     // (such a frame would reach the window system as garbage).
@@ -100,6 +103,13 @@ private:
     void settle();
     bool shouldRestore(bool identifierChanged, const std::set<DisplayEvent>& events) const;
     void restoreAutomatically(const DisplaySet& set, const SavedLayout& layout);
+    // A pass over the live windows: the pairs of `layout` (when given) are put on their frames,
+    // and with `rescueStranded` every other window that no display shows is fitted onto the
+    // nearest one. Moves are sent together. Records lastRestore and returns the counts, except
+    // for a pass without a layout that found nothing to move, which returns nothing.
+    std::optional<RestoreResult> runPass(const SavedLayout* layout,
+                                         const std::vector<DisplayInfo>& displays,
+                                         bool rescueStranded);
     void runSecondPass(const SavedLayout& layout, const std::vector<DisplayInfo>& displays,
                        const std::string& displaySetID, const RestoreResult& first);
     void cancelTimers();

@@ -178,6 +178,13 @@ void writeWindow(Writer& w, const SavedWindow& window) {
     w.boolean(window.isFullScreen);
     w.key("isMinimized");
     w.boolean(window.isMinimized);
+    // Only maximised windows carry the key, so every other record reads as before.
+    if (window.isMaximized()) {
+        w.key("maximized");
+        w.string(window.isMaximizedHorizontally && window.isMaximizedVertically ? "both"
+                 : window.isMaximizedHorizontally                               ? "horizontally"
+                                                                                : "vertically");
+    }
     w.key("title");
     w.string(window.title);
     w.closeObject();

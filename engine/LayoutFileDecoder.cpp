@@ -431,6 +431,7 @@ std::optional<SavedWindow> readWindow(od::value& v) {
     std::optional<std::int64_t> index;
     std::optional<Rect> frame;
     std::optional<bool> isMinimized, isFullScreen;
+    std::optional<std::string> maximized;
     const bool isObject = readObject(v, [&](std::string_view key, od::value& value) {
         if (key == "bundleID") {
             bundleID = readString(value);
@@ -446,6 +447,8 @@ std::optional<SavedWindow> readWindow(od::value& v) {
             isMinimized = readBool(value);
         } else if (key == "isFullScreen") {
             isFullScreen = readBool(value);
+        } else if (key == "maximized") {
+            maximized = readString(value);
         } else {
             skip(value);
         }
@@ -454,8 +457,18 @@ std::optional<SavedWindow> readWindow(od::value& v) {
         !isFullScreen) {
         return std::nullopt;
     }
-    return SavedWindow{std::move(*bundleID), std::move(*appName), std::move(*title), *index, *frame,
-                       *isMinimized,         *isFullScreen};
+    // The maximised state is an addition to the record: a window without it, or with a value
+    // that this version does not know, was not maximised.
+    const std::string direction = maximized.value_or("");
+    return SavedWindow{std::move(*bundleID),
+                       std::move(*appName),
+                       std::move(*title),
+                       *index,
+                       *frame,
+                       *isMinimized,
+                       *isFullScreen,
+                       direction == "both" || direction == "horizontally",
+                       direction == "both" || direction == "vertically"};
 }
 
 std::optional<SavedLayout> readLayout(od::value& v) {

@@ -4,7 +4,8 @@ namespace plimsett {
 
 Preferences::Preferences(std::shared_ptr<DefaultsDatabase> defaults)
     : defaults_(std::move(defaults)) {
-    defaults_->registerDefaults({{autoRestoreKey, true}, {restoreAfterWakeKey, true}});
+    defaults_->registerDefaults(
+        {{autoRestoreKey, true}, {restoreAfterWakeKey, true}, {restoreOtherArrangementsKey, true}});
 }
 
 bool Preferences::autoRestoreOnDisplayChange() const {
@@ -21,6 +22,14 @@ bool Preferences::restoreAfterWake() const {
 
 void Preferences::setRestoreAfterWake(bool on) {
     defaults_->setBool(on, restoreAfterWakeKey);
+}
+
+bool Preferences::restoreOtherArrangements() const {
+    return defaults_->boolForKey(restoreOtherArrangementsKey);
+}
+
+void Preferences::setRestoreOtherArrangements(bool on) {
+    defaults_->setBool(on, restoreOtherArrangementsKey);
 }
 
 std::set<std::string> Preferences::excludedBundleIDs() const {

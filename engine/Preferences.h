@@ -15,14 +15,19 @@ public:
     static constexpr const char* autoRestoreKey = "autoRestoreOnDisplayChange";
     static constexpr const char* restoreAfterWakeKey = "restoreAfterWake";
     static constexpr const char* excludedBundleIDsKey = "excludedBundleIDs";
+    static constexpr const char* restoreOtherArrangementsKey = "restoreOtherArrangements";
 
-    // Registers both switches as on, in the database's registration domain (never written).
+    // Registers the switches as on, in the database's registration domain (never written).
     explicit Preferences(std::shared_ptr<DefaultsDatabase> defaults);
 
     bool autoRestoreOnDisplayChange() const;
     void setAutoRestoreOnDisplayChange(bool on);
     bool restoreAfterWake() const;
     void setRestoreAfterWake(bool on);
+    // Whether the same displays in another arrangement (moved, or at another resolution) get the
+    // windows of the newest layout saved for them while no layout is saved for the arrangement.
+    bool restoreOtherArrangements() const;
+    void setRestoreOtherArrangements(bool on);
     // Empty when the key is missing or holds anything but an array of strings.
     std::set<std::string> excludedBundleIDs() const;
     // Stored as an ascending array, also when empty.

@@ -90,6 +90,8 @@ struct Record {
     Rect frame;
     bool hidden = false;
     bool fullScreen = false;
+    bool maximizedHorizontally = false;
+    bool maximizedVertically = false;
 };
 
 } // namespace
@@ -295,6 +297,8 @@ std::vector<LiveWindow> X11WindowSystem::windows() {
         record.frame = frame;
         record.hidden = contains(states, ewmh._NET_WM_STATE_HIDDEN);
         record.fullScreen = contains(states, ewmh._NET_WM_STATE_FULLSCREEN);
+        record.maximizedHorizontally = contains(states, ewmh._NET_WM_STATE_MAXIMIZED_HORZ);
+        record.maximizedVertically = contains(states, ewmh._NET_WM_STATE_MAXIMIZED_VERT);
         records.push_back(std::move(record));
     }
 
@@ -326,132 +330,248 @@ std::vector<LiveWindow> X11WindowSystem::windows() {
             window.frame = record->frame;
             window.isMinimized = record->hidden;
             window.isFullScreen = record->fullScreen;
+            window.isMaximizedHorizontally = record->maximizedHorizontally;
+            window.isMaximizedVertically = record->maximizedVertically;
             result.push_back(std::move(window));
         }
     }
     return result;
 }
 
-std::optional<X11WindowSystem::Placement>
-X11WindowSystem::readPlacement(xcb_window_t window) const {
+std::vector<std::optional<X11WindowSystem::Placement>>
+X11WindowSystem::readPlacements(const std::vector<xcb_window_t>& windows) const {
     xcb_connection_t* c = connection_->xcb();
     xcb_ewmh_connection_t& ewmh = connection_->ewmh();
-    const auto geometryCookie = xcb_get_geometry(c, window);
-    const auto positionCookie = xcb_translate_coordinates(c, window, connection_->root(), 0, 0);
-    const auto extentsCookie =
-        xcb_get_property(c, 0, window, ewmh._NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 0, 4);
-    const auto stateCookie =
-        xcb_get_property(c, 0, window, ewmh._NET_WM_STATE, XCB_ATOM_ATOM, 0, listLength);
-
-    xcb_generic_error_t* error = nullptr;
-    const XcbReply<xcb_get_geometry_reply_t> geometry(
-        xcb_get_geometry_reply(c, geometryCookie, &error));
-    std::free(error);
-    error = nullptr;
-    const XcbReply<xcb_translate_coordinates_reply_t> position(
-        xcb_translate_coordinates_reply(c, positionCookie, &error));
-    std::free(error);
-    const auto extents = propertyReply(c, extentsCookie);
-    const auto state = propertyReply(c, stateCookie);
-    if (!geometry || !position) {
-        return std::nullopt;
+    struct Cookies {
+        xcb_get_geometry_cookie_t geometry;
+        xcb_translate_coordinates_cookie_t position;
+        xcb_get_property_cookie_t extents, state;
+    };
+    // Every request goes out before the first reply is read: one round trip for all windows.
+    std::vector<Cookies> cookies;
+    cookies.reserve(windows.size());
+    for (const xcb_window_t window : windows) {
+        cookies.push_back(Cookies{
+            xcb_get_geometry(c, window),
+            xcb_translate_coordinates(c, window, connection_->root(), 0, 0),
+            xcb_get_property(c, 0, window, ewmh._NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 0, 4),
+            xcb_get_property(c, 0, window, ewmh._NET_WM_STATE, XCB_ATOM_ATOM, 0, listLength)});
     }
-    Placement placement;
-    if (const auto e = values32(extents.get(), XCB_ATOM_CARDINAL); e.size() >= 4) {
-        placement.left = e[0];
-        placement.right = e[1];
-        placement.top = e[2];
-        placement.bottom = e[3];
+    std::vector<std::optional<Placement>> placements;
+    placements.reserve(windows.size());
+    for (const Cookies& cookie : cookies) {
+        xcb_generic_error_t* error = nullptr;
+        const XcbReply<xcb_get_geometry_reply_t> geometry(
+            xcb_get_geometry_reply(c, cookie.geometry, &error));
+        std::free(error);
+        error = nullptr;
+        const XcbReply<xcb_translate_coordinates_reply_t> position(
+            xcb_translate_coordinates_reply(c, cookie.position, &error));
+        std::free(error);
+        const auto extents = propertyReply(c, cookie.extents);
+        const auto state = propertyReply(c, cookie.state);
+        if (!geometry || !position) {
+            placements.emplace_back();
+            continue;
+        }
+        Placement placement;
+        if (const auto e = values32(extents.get(), XCB_ATOM_CARDINAL); e.size() >= 4) {
+            placement.left = e[0];
+            placement.right = e[1];
+            placement.top = e[2];
+            placement.bottom = e[3];
+        }
+        placement.border = geometry->border_width;
+        const double border = placement.border;
+        placement.outer = Rect{position->dst_x - border - placement.left,
+                               position->dst_y - border - placement.top,
+                               geometry->width + 2 * border + placement.left + placement.right,
+                               geometry->height + 2 * border + placement.top + placement.bottom};
+        const std::vector<std::uint32_t> states = values32(state.get(), XCB_ATOM_ATOM);
+        placement.maximizedHorizontally = contains(states, ewmh._NET_WM_STATE_MAXIMIZED_HORZ);
+        placement.maximizedVertically = contains(states, ewmh._NET_WM_STATE_MAXIMIZED_VERT);
+        placements.push_back(placement);
     }
-    placement.border = geometry->border_width;
-    const double border = placement.border;
-    placement.outer =
-        Rect{position->dst_x - border - placement.left, position->dst_y - border - placement.top,
-             geometry->width + 2 * border + placement.left + placement.right,
-             geometry->height + 2 * border + placement.top + placement.bottom};
-    const std::vector<std::uint32_t> states = values32(state.get(), XCB_ATOM_ATOM);
-    placement.maximized = contains(states, ewmh._NET_WM_STATE_MAXIMIZED_VERT) ||
-                          contains(states, ewmh._NET_WM_STATE_MAXIMIZED_HORZ);
-    return placement;
+    return placements;
 }
 
 bool X11WindowSystem::move(const LiveWindow& window, const Rect& frame) {
-    const auto* handle = dynamic_cast<const X11WindowHandle*>(window.handle.get());
-    if (handle == nullptr || !connection_ || connection_->isBroken()) {
-        return false;
+    return moveAll({WindowMove{window, frame}}).front();
+}
+
+namespace {
+
+// Where one window of a pass stands.
+enum class Stage {
+    releasing,  // waiting for the window manager to release its maximised state
+    moving,     // the new frame was asked for
+    maximizing, // it reached the target display and was asked to maximise again
+    done,
+    failed,
+};
+
+bool centreInside(const Rect& frame, const Rect& target) {
+    return frame.midX() >= target.minX() && frame.midX() <= target.maxX() &&
+           frame.midY() >= target.minY() && frame.midY() <= target.maxY();
+}
+
+} // namespace
+
+std::vector<bool> X11WindowSystem::moveAll(const std::vector<WindowMove>& moves) {
+    std::vector<bool> answers(moves.size(), false);
+    if (moves.empty() || !connection_ || connection_->isBroken()) {
+        return answers;
     }
     connection_->discardEvents();
-    // X coordinates are whole pixels in 16 bits.
-    const Rect wanted = frame.standardized();
-    if (!wanted.isFinite() || std::fabs(wanted.x) > 32000 || std::fabs(wanted.y) > 32000 ||
-        wanted.width > 32000 || wanted.height > 32000) {
-        return false;
-    }
-    const Rect target{std::round(wanted.x), std::round(wanted.y), std::round(wanted.width),
-                      std::round(wanted.height)};
-
     xcb_connection_t* c = connection_->xcb();
     xcb_ewmh_connection_t& ewmh = connection_->ewmh();
-    const xcb_window_t id = handle->window();
+    const int screen = connection_->screenNumber();
     const auto deadline = std::chrono::steady_clock::now() + moveConfirmationTimeout;
-    const auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(4)); };
 
-    std::optional<Placement> placement = readPlacement(id);
-    if (!placement) {
-        return false;
+    struct Pending {
+        std::size_t index;
+        xcb_window_t window;
+        Rect target; // whole pixels
+        Stage stage;
+    };
+    std::vector<Pending> pending;
+    std::vector<xcb_window_t> ids;
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        const auto* handle = dynamic_cast<const X11WindowHandle*>(moves[i].window.handle.get());
+        // X coordinates are whole pixels in 16 bits.
+        const Rect wanted = moves[i].frame.standardized();
+        if (handle == nullptr || !wanted.isFinite() || std::fabs(wanted.x) > 32000 ||
+            std::fabs(wanted.y) > 32000 || wanted.width > 32000 || wanted.height > 32000) {
+            continue;
+        }
+        const Rect target{std::round(wanted.x), std::round(wanted.y), std::round(wanted.width),
+                          std::round(wanted.height)};
+        pending.push_back(Pending{i, handle->window(), target, Stage::moving});
+        ids.push_back(handle->window());
     }
-    // Window managers keep a maximised window on its maximised area; release it first, and
-    // wait for the decorations of the unmaximised window before converting the frame.
-    if (placement->maximized) {
+
+    const auto requestFrame = [&](Pending& p, const Placement& placement) {
+        // The window manager gets the outer frame's top-left corner with north-west gravity, so
+        // it places its own frame there whatever it does with the client's border (openbox, for
+        // one, removes the border of a client it manages but keeps counting it for static
+        // gravity). The size is the client's: the outer frame less decorations and border.
+        const double border = placement.border;
+        const double width = p.target.width - placement.left - placement.right - 2 * border;
+        const double height = p.target.height - placement.top - placement.bottom - 2 * border;
+        if (width < 1 || height < 1) {
+            p.stage = Stage::failed;
+            return;
+        }
+        xcb_ewmh_request_moveresize_window(
+            &ewmh, screen, p.window, XCB_GRAVITY_NORTH_WEST, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
+            static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(
+                XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y |
+                XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT),
+            static_cast<std::uint32_t>(static_cast<std::int32_t>(p.target.x)),
+            static_cast<std::uint32_t>(static_cast<std::int32_t>(p.target.y)),
+            static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
+        p.stage = Stage::moving;
+    };
+    const auto requestMaximized = [&](const Pending& p) {
+        const WindowMove& m = moves[p.index];
         xcb_ewmh_request_change_wm_state(
-            &ewmh, connection_->screenNumber(), id, XCB_EWMH_WM_STATE_REMOVE,
-            ewmh._NET_WM_STATE_MAXIMIZED_VERT, ewmh._NET_WM_STATE_MAXIMIZED_HORZ,
+            &ewmh, screen, p.window, XCB_EWMH_WM_STATE_ADD,
+            m.maximizeHorizontally ? ewmh._NET_WM_STATE_MAXIMIZED_HORZ : xcb_atom_t{XCB_ATOM_NONE},
+            m.maximizeVertically ? ewmh._NET_WM_STATE_MAXIMIZED_VERT : xcb_atom_t{XCB_ATOM_NONE},
             XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
-        xcb_flush(c);
-        while (placement && placement->maximized && std::chrono::steady_clock::now() < deadline) {
-            pause();
-            placement = readPlacement(id);
-        }
-        if (!placement) {
-            return false;
-        }
-    }
+    };
 
-    // The window manager gets the outer frame's top-left corner with north-west gravity, so it
-    // places its own frame there whatever it does with the client's border (openbox, for one,
-    // removes the border of a client it manages but keeps counting it for static gravity). The
-    // size is the client's: the outer frame less decorations and border.
-    const double border = placement->border;
-    const double width = target.width - placement->left - placement->right - 2 * border;
-    const double height = target.height - placement->top - placement->bottom - 2 * border;
-    if (width < 1 || height < 1) {
-        return false;
+    // First every request: a maximised window is released first (window managers keep it on its
+    // maximised area), every other one gets its frame.
+    std::vector<std::optional<Placement>> placements = readPlacements(ids);
+    for (std::size_t k = 0; k < pending.size(); ++k) {
+        Pending& p = pending[k];
+        if (!placements[k]) {
+            p.stage = Stage::failed;
+        } else if (placements[k]->maximizedHorizontally || placements[k]->maximizedVertically) {
+            xcb_ewmh_request_change_wm_state(&ewmh, screen, p.window, XCB_EWMH_WM_STATE_REMOVE,
+                                             ewmh._NET_WM_STATE_MAXIMIZED_VERT,
+                                             ewmh._NET_WM_STATE_MAXIMIZED_HORZ,
+                                             XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+            p.stage = Stage::releasing;
+        } else {
+            requestFrame(p, *placements[k]);
+        }
     }
-    xcb_ewmh_request_moveresize_window(
-        &ewmh, connection_->screenNumber(), id, XCB_GRAVITY_NORTH_WEST,
-        XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
-        static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(
-            XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y |
-            XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT),
-        static_cast<std::uint32_t>(static_cast<std::int32_t>(target.x)),
-        static_cast<std::uint32_t>(static_cast<std::int32_t>(target.y)),
-        static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
     xcb_flush(c);
 
-    // Confirmation: the frame read back from the server, until it matches or the time is up.
+    // Then one confirmation for all: the frames read back together, until every window is
+    // where it was asked to be or the time is up.
     for (;;) {
-        placement = readPlacement(id);
-        if (!placement) {
-            return false;
+        std::vector<std::size_t> open;
+        std::vector<xcb_window_t> openIds;
+        for (std::size_t k = 0; k < pending.size(); ++k) {
+            if (pending[k].stage != Stage::done && pending[k].stage != Stage::failed) {
+                open.push_back(k);
+                openIds.push_back(pending[k].window);
+            }
         }
-        if (withinTolerance(placement->outer, target)) {
-            return true;
+        if (open.empty()) {
+            break;
+        }
+        placements = readPlacements(openIds);
+        bool asked = false;
+        for (std::size_t j = 0; j < open.size(); ++j) {
+            Pending& p = pending[open[j]];
+            const std::optional<Placement>& placement = placements[j];
+            if (!placement) {
+                p.stage = Stage::failed; // closed in the meantime
+                continue;
+            }
+            const WindowMove& m = moves[p.index];
+            const bool maximized =
+                placement->maximizedHorizontally || placement->maximizedVertically;
+            switch (p.stage) {
+            case Stage::releasing:
+                if (!maximized) {
+                    // The decorations of the released window count for the conversion.
+                    requestFrame(p, *placement);
+                    asked = true;
+                }
+                break;
+            case Stage::moving:
+                if (m.maximizes()) {
+                    // A window that cannot take the exact size still counts once it is on the
+                    // target's display.
+                    if (withinTolerance(placement->outer, p.target) ||
+                        centreInside(placement->outer, p.target)) {
+                        requestMaximized(p);
+                        p.stage = Stage::maximizing;
+                        asked = true;
+                    }
+                } else if (withinTolerance(placement->outer, p.target)) {
+                    p.stage = Stage::done;
+                }
+                break;
+            case Stage::maximizing:
+                if (placement->maximizedHorizontally == m.maximizeHorizontally &&
+                    placement->maximizedVertically == m.maximizeVertically &&
+                    centreInside(placement->outer, p.target)) {
+                    p.stage = Stage::done;
+                }
+                break;
+            case Stage::done:
+            case Stage::failed:
+                break;
+            }
+        }
+        if (asked) {
+            xcb_flush(c);
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
+            break;
         }
-        pause();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    for (const Pending& p : pending) {
+        answers[p.index] = p.stage == Stage::done;
+    }
+    return answers;
 }
 
 } // namespace plimsett

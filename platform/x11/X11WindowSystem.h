@@ -20,8 +20,8 @@ namespace plimsett {
 // it reads the first reply, so it costs two round trips whatever the number of windows.
 class X11WindowSystem : public WindowSystem {
 public:
-    // How long move() waits for the window manager to give the window its new frame.
-    static constexpr std::chrono::milliseconds moveConfirmationTimeout{250};
+    // How long a pass waits, in all, for the window manager to give its windows their frames.
+    static constexpr std::chrono::milliseconds moveConfirmationTimeout{300};
 
     // `connection` may be null (no X server): nothing is then listed, moved or trusted.
     explicit X11WindowSystem(std::shared_ptr<X11Connection> connection);
@@ -34,16 +34,24 @@ public:
     // window is gone, the window manager refused or changed the frame (size limits, for
     // instance), or did not act in time.
     bool move(const LiveWindow& window, const Rect& frame) override;
+    // The same for a whole pass: every request is sent before any frame is read back, and the
+    // frames of all windows are confirmed together within one moveConfirmationTimeout. A window
+    // that is to be maximised again is asked to maximise once it is on its target display, and
+    // counts when it is maximised that way with its centre inside the target.
+    std::vector<bool> moveAll(const std::vector<WindowMove>& moves) override;
 
 private:
     struct Placement {
         Rect outer;
         std::uint32_t left = 0, right = 0, top = 0, bottom = 0;
         std::uint32_t border = 0;
-        bool maximized = false;
+        bool maximizedHorizontally = false;
+        bool maximizedVertically = false;
     };
-    // The window's outer frame, frame extents and maximised state; nothing when it is gone.
-    std::optional<Placement> readPlacement(xcb_window_t window) const;
+    // Each window's outer frame, frame extents and maximised state (nothing for one that is
+    // gone), read in one round trip.
+    std::vector<std::optional<Placement>>
+    readPlacements(const std::vector<xcb_window_t>& windows) const;
 
     std::shared_ptr<X11Connection> connection_;
     DesktopEntryCatalog desktopEntries_;
