@@ -167,6 +167,15 @@ void AppModel::setRestoreAfterWake(bool on) {
     emit changed();
 }
 
+bool AppModel::restoreOtherArrangements() const {
+    return preferences_->restoreOtherArrangements();
+}
+
+void AppModel::setRestoreOtherArrangements(bool on) {
+    preferences_->setRestoreOtherArrangements(on);
+    emit changed();
+}
+
 bool AppModel::launchAtLogin() const {
     return loginItem_ && loginItem_->isEnabled();
 }

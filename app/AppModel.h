@@ -76,6 +76,8 @@ public:
     void setAutoRestoreOnDisplayChange(bool on);
     bool restoreAfterWake() const;
     void setRestoreAfterWake(bool on);
+    bool restoreOtherArrangements() const;
+    void setRestoreOtherArrangements(bool on);
     bool launchAtLogin() const;
     // A failed change beeps; the change notification follows either way.
     void setLaunchAtLogin(bool on);

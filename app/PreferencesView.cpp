@@ -56,15 +56,23 @@ PreferencesView::PreferencesView(AppModel& model, bool automaticUpdates, QWidget
 #else
     wake_ = new QCheckBox(tr("Also restore after the computer wakes"));
 #endif
+    otherArrangements_ =
+        new QCheckBox(tr("Also restore when the same displays are arranged differently"));
+    otherArrangements_->setToolTip(
+        tr("Until a layout is saved for the new arrangement, windows return to the same place "
+           "on each display."));
     login_ = new QCheckBox(tr("Open at login"));
     restoring->addWidget(autoRestore_);
     restoring->addWidget(wake_);
+    restoring->addWidget(otherArrangements_);
     restoring->addWidget(login_);
     excludeApps_ = leftAligned(restoring, new QPushButton(tr("Exclude Apps…")));
     // clicked, not toggled: only the user's own changes are written back.
     connect(autoRestore_, &QCheckBox::clicked, this,
             [this](bool on) { model_.setAutoRestoreOnDisplayChange(on); });
     connect(wake_, &QCheckBox::clicked, this, [this](bool on) { model_.setRestoreAfterWake(on); });
+    connect(otherArrangements_, &QCheckBox::clicked, this,
+            [this](bool on) { model_.setRestoreOtherArrangements(on); });
     connect(login_, &QCheckBox::clicked, this, [this](bool on) { model_.setLaunchAtLogin(on); });
     connect(excludeApps_, &QPushButton::clicked, this, [this] { model_.showExcludeApps(); });
 
@@ -147,6 +155,7 @@ void PreferencesView::redraw() {
     // The wake switch keeps its stored value while it cannot be changed.
     wake_->setChecked(model_.restoreAfterWake());
     wake_->setEnabled(autoRestore);
+    otherArrangements_->setChecked(model_.restoreOtherArrangements());
     login_->setChecked(model_.launchAtLogin());
     drawAccess();
     drawLayouts();

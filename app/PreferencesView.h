@@ -44,6 +44,7 @@ public:
 
     QCheckBox* autoRestoreToggle() const { return autoRestore_; }
     QCheckBox* wakeToggle() const { return wake_; }
+    QCheckBox* otherArrangementsToggle() const { return otherArrangements_; }
     QCheckBox* loginToggle() const { return login_; }
     QCheckBox* automaticUpdatesToggle() const { return automaticUpdates_; }
     QPushButton* excludeAppsButton() const { return excludeApps_; }
@@ -69,6 +70,7 @@ private:
     QWidget* form_;
     QCheckBox* autoRestore_;
     QCheckBox* wake_;
+    QCheckBox* otherArrangements_;
     QCheckBox* login_;
     QPushButton* excludeApps_;
     QVBoxLayout* accessBox_;

@@ -1,5 +1,7 @@
 #include "engine/AtomicFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -70,6 +72,42 @@ AtomicFile::ReadResult AtomicFile::read(const std::filesystem::path& path) {
         result.bytes.append(buffer, static_cast<std::size_t>(n));
     }
     return result;
+}
+
+std::size_t AtomicFile::removeLeftovers(const std::filesystem::path& path,
+                                        std::chrono::seconds olderThan) {
+    // write() names its temporary files after `path` with mkstemp's six letters or digits.
+    const std::string prefix = path.filename().string() + ".";
+    const auto isOurs = [&](const std::string& name) {
+        if (name.size() != prefix.size() + 6 || !name.starts_with(prefix)) {
+            return false;
+        }
+        return std::all_of(name.begin() + static_cast<long>(prefix.size()), name.end(),
+                           [](unsigned char c) { return std::isalnum(c) != 0; });
+    };
+    const auto cutoff = std::filesystem::file_time_type::clock::now() - olderThan;
+    std::size_t removed = 0;
+    std::error_code error;
+    const std::filesystem::path folder =
+        path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        // A symbolic link or anything but a plain file is not one of ours, whatever its name.
+        std::error_code entryError;
+        if (!isOurs(it->path().filename().string()) || !it->is_regular_file(entryError) ||
+            it->is_symlink(entryError)) {
+            continue;
+        }
+        struct stat info {};
+        if (::lstat(it->path().c_str(), &info) != 0 || info.st_uid != ::geteuid()) {
+            continue;
+        }
+        const auto written = std::filesystem::last_write_time(it->path(), entryError);
+        if (!entryError && written < cutoff && std::filesystem::remove(it->path(), entryError)) {
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 bool AtomicFile::write(const std::filesystem::path& path, std::string_view bytes) {

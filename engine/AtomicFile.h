@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -22,6 +24,12 @@ public:
     // it over `path`, then flushes the folder. On failure the old file is left as it was and the
     // temporary file is removed.
     static bool write(const std::filesystem::path& path, std::string_view bytes);
+
+    // Removes the temporary files that write() leaves beside `path` when the process dies in the
+    // middle of it, once they are older than `olderThan` (a younger one may belong to a write in
+    // progress). Only plain files of this user with exactly write()'s names; returns how many.
+    static std::size_t removeLeftovers(const std::filesystem::path& path,
+                                       std::chrono::seconds olderThan);
 
     // Creates the folder and any missing parents, new ones readable only by the user (0700).
     // The last component is also restricted to 0700 when it already exists.

@@ -61,6 +61,7 @@ std::filesystem::path homeFolder() {
 } // namespace
 
 LayoutStore::LayoutStore(std::filesystem::path fileURL) : fileURL_(std::move(fileURL)) {
+    AtomicFile::removeLeftovers(fileURL_, std::chrono::minutes(1));
     LoadOutcome outcome = readFile(fileURL_);
     layouts_ = std::move(outcome.layouts);
     unreadableFileFound_ = outcome.status == LoadStatus::unusable;

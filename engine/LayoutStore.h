@@ -16,7 +16,8 @@ class LayoutStore {
 public:
     using Layouts = std::map<std::string, SavedLayout>;
 
-    // Loads the file; never fails and never writes.
+    // Loads the file; never fails and never writes it. Temporary files that an interrupted write
+    // left beside it more than a minute ago are removed.
     explicit LayoutStore(std::filesystem::path fileURL);
 
     // The layouts of the file keyed by display-set identifier (the first of duplicates wins), or

@@ -63,6 +63,14 @@ protected:
     std::unique_ptr<AppModel> model;
 };
 
+TEST_F(PreferencesViewTest, TheOtherArrangementsSwitchIsOnByDefaultAndStoresItsValue) {
+    PreferencesView* view = open();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->otherArrangementsToggle()->isChecked());
+    view->otherArrangementsToggle()->click();
+    EXPECT_FALSE(model->restoreOtherArrangements());
+}
+
 TEST_F(PreferencesViewTest, TheWakeSwitchIsDimmedWhileAutomaticRestoringIsOff) {
     PreferencesView* view = open();
     ASSERT_NE(view, nullptr);

@@ -71,6 +71,27 @@ TEST(LayoutFileCodec, RoundTripsLayoutsWithWholeSecondDates) {
     EXPECT_EQ(LayoutFileCodec::decode(LayoutFileCodec::encode({})), std::vector<SavedLayout>{});
 }
 
+TEST(LayoutFileCodec, OnlyMaximisedWindowsCarryTheirMaximisedState) {
+    SavedLayout layout = sampleLayout();
+    layout.windows[0].isMaximizedHorizontally = true;
+    layout.windows[0].isMaximizedVertically = true;
+    layout.windows[1].isMaximizedVertically = true;
+    const std::string text = LayoutFileCodec::encode({layout});
+    EXPECT_EQ(LayoutFileCodec::decode(text), std::vector<SavedLayout>{layout});
+
+    const Json windows = Json::parse(text)["layouts"][0]["windows"];
+    EXPECT_EQ(windows[0]["maximized"], "both");
+    EXPECT_EQ(windows[1]["maximized"], "vertically");
+    EXPECT_FALSE(windows[2].contains("maximized"));
+
+    // A value written by a later version that this one does not know reads as not maximised.
+    Json changed = Json::parse(text);
+    changed["layouts"][0]["windows"][0]["maximized"] = "diagonally";
+    const auto read = LayoutFileCodec::decode(changed.dump());
+    ASSERT_TRUE(read);
+    EXPECT_FALSE((*read)[0].windows[0].isMaximized());
+}
+
 TEST(LayoutFileCodec, DropsTheFractionOfASecond) {
     SavedLayout layout = sampleLayout();
     layout.savedAt += milliseconds(750);

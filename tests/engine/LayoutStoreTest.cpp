@@ -6,6 +6,8 @@
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include <csignal>
@@ -81,6 +83,27 @@ TEST_F(LayoutStoreTest, WritesAPrivateFileInAPrivateFolderAndLeavesNoTemporaryFi
     EXPECT_EQ(modeOf(folder), 0700u);
     EXPECT_EQ(modeOf(file), 0600u);
     EXPECT_EQ(filesIn(folder), std::vector<std::string>{"layouts.json"});
+}
+
+TEST_F(LayoutStoreTest, AtStartTemporaryFilesOfInterruptedWritesOlderThanAMinuteAreRemoved) {
+    ASSERT_TRUE(AtomicFile::makePrivateDirectory(folder));
+    ASSERT_TRUE(AtomicFile::write(file, "{}"));
+    const auto leave = [&](const std::string& name, minutes age) {
+        std::ofstream(folder / name) << "{";
+        fs::last_write_time(folder / name, fs::file_time_type::clock::now() - age);
+    };
+    leave("layouts.json.a1B2c3", minutes(5)); // left by a crash
+    leave("layouts.json.Zz9Yy8", minutes(0)); // a write that may be in progress
+    leave("layouts.json.unreadable-20250101T000000Z", minutes(5)); // kept for the user
+    leave("layouts.json.toolong7", minutes(5));
+    fs::create_symlink(folder / "layouts.json", folder / "layouts.json.LINK00");
+    fs::last_write_time(folder / "layouts.json", fs::file_time_type::clock::now() - minutes(5));
+
+    LayoutStore store(file);
+    EXPECT_EQ(filesIn(folder),
+              (std::vector<std::string>{"layouts.json", "layouts.json.LINK00",
+                                        "layouts.json.Zz9Yy8", "layouts.json.toolong7",
+                                        "layouts.json.unreadable-20250101T000000Z"}));
 }
 
 TEST_F(LayoutStoreTest, FileHoldsTheSortedLayoutsNewestFirstWithVersionOne) {

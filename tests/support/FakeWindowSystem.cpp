@@ -99,8 +99,16 @@ Rect FakeWindowSystem::frame(WindowId id) const {
 LiveWindow FakeWindowSystem::listed(WindowId id, std::int64_t index) const {
     const Window& w = windows_[id];
     const App& app = apps_[w.app];
-    return LiveWindow{w.handle, app.bundleID, app.appName,   w.title,
-                      index,    w.frame,      w.isMinimized, w.isFullScreen};
+    return LiveWindow{w.handle,
+                      app.bundleID,
+                      app.appName,
+                      w.title,
+                      index,
+                      w.frame,
+                      w.isMinimized,
+                      w.isFullScreen,
+                      w.isMaximizedHorizontally,
+                      w.isMaximizedVertically};
 }
 
 LiveWindow FakeWindowSystem::live(WindowId id) const {
@@ -151,7 +159,10 @@ bool FakeWindowSystem::move(const LiveWindow& live, const Rect& frame) {
     if (trusted_ && w.isOpen) {
         switch (w.response) {
         case MoveResponse::accept:
+            // As a window manager does, a move releases the maximised state.
             w.frame = frame;
+            w.isMaximizedHorizontally = false;
+            w.isMaximizedVertically = false;
             accepted = true;
             break;
         case MoveResponse::refuse:
@@ -163,6 +174,26 @@ bool FakeWindowSystem::move(const LiveWindow& live, const Rect& frame) {
     }
     moves_.push_back(Move{handle->id, frame, accepted});
     return accepted;
+}
+
+std::vector<bool> FakeWindowSystem::moveAll(const std::vector<WindowMove>& moves) {
+    ++moveAllCalls_;
+    std::vector<bool> answers;
+    for (const WindowMove& m : moves) {
+        const bool accepted = move(m.window, m.frame);
+        if (accepted && m.maximizes()) {
+            Window& w = windows_[id(m.window)];
+            w.isMaximizedHorizontally = m.maximizeHorizontally;
+            w.isMaximizedVertically = m.maximizeVertically;
+        }
+        answers.push_back(accepted);
+    }
+    return answers;
+}
+
+void FakeWindowSystem::setMaximized(WindowId id, bool horizontally, bool vertically) {
+    window(id).isMaximizedHorizontally = horizontally;
+    window(id).isMaximizedVertically = vertically;
 }
 
 } // namespace plimsett::testing

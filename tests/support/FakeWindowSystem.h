@@ -48,6 +48,7 @@ public:
     void setTitle(WindowId window, std::string title);
     void setMinimized(WindowId window, bool minimized);
     void setFullScreen(WindowId window, bool fullScreen);
+    void setMaximized(WindowId window, bool horizontally, bool vertically);
     void setMoveResponse(WindowId window, MoveResponse response);
     void setTrusted(bool trusted) { trusted_ = trusted; }
 
@@ -64,10 +65,14 @@ public:
     std::size_t movedCount() const;
     void clearMoves() { moves_.clear(); }
     std::size_t windowsCallCount() const { return windowsCalls_; }
+    // How often a whole pass was handed over at once.
+    std::size_t moveAllCallCount() const { return moveAllCalls_; }
 
     bool isTrusted() const override { return trusted_; }
     std::vector<LiveWindow> windows() override;
     bool move(const LiveWindow& window, const Rect& frame) override;
+    // Each move as move() does it; an accepted one then maximises as asked.
+    std::vector<bool> moveAll(const std::vector<WindowMove>& moves) override;
 
 private:
     class Handle;
@@ -82,6 +87,8 @@ private:
         Rect frame;
         bool isMinimized = false;
         bool isFullScreen = false;
+        bool isMaximizedHorizontally = false;
+        bool isMaximizedVertically = false;
         bool isOpen = true;
         MoveResponse response = MoveResponse::accept;
         std::shared_ptr<Handle> handle;
@@ -95,6 +102,7 @@ private:
     std::vector<Window> windows_; // by id; closed ones stay, marked
     std::vector<Move> moves_;
     std::size_t windowsCalls_ = 0;
+    std::size_t moveAllCalls_ = 0;
     bool trusted_ = true;
 };
 

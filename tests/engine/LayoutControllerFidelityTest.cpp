@@ -1,0 +1,95 @@
+#include "tests/engine/LayoutControllerHarness.h"
+
+namespace plimsett::testing {
+namespace {
+
+using LayoutControllerFidelityTest = LayoutControllerTest;
+
+RestoreResult counts(std::int64_t moved, std::int64_t inPlace, std::int64_t skipped,
+                     std::int64_t failed) {
+    return RestoreResult{moved, inPlace, skipped, failed};
+}
+
+TEST_F(LayoutControllerFidelityTest, AMaximisedWindowComesBackMaximisedOnItsDisplayInOnePass) {
+    windows->setFrame(notes, studioVisible);
+    windows->setMaximized(notes, true, true);
+    saveCurrentWindows(bothDisplays());
+    makeController();
+    unplugStudio(); // the window manager keeps it maximised, on the laptop
+    windows->setFrame(notes, laptopVisible);
+    plugStudio();
+
+    EXPECT_EQ(controller->restoreNow(), counts(2, 1, 0, 0));
+    EXPECT_EQ(windows->moveAllCallCount(), 1u);
+    EXPECT_EQ(windows->frame(notes), studioVisible);
+    EXPECT_TRUE(windows->live(notes).isMaximizedHorizontally);
+    EXPECT_TRUE(windows->live(notes).isMaximizedVertically);
+
+    // Maximised on the right display is in place, even where the window manager's maximised
+    // area is not exactly the saved one.
+    windows->setFrame(notes, Rect{1440, 30, 2550, 1405});
+    EXPECT_EQ(controller->restoreNow(), counts(0, 3, 0, 0));
+    // Maximised only vertically where it was maximised both ways is out of place.
+    windows->setMaximized(notes, false, true);
+    EXPECT_EQ(controller->restoreNow(), counts(1, 2, 0, 0));
+    EXPECT_TRUE(windows->live(notes).isMaximizedHorizontally);
+}
+
+TEST_F(LayoutControllerFidelityTest, AfterASettleWindowsThatNoDisplayShowsAreBroughtIntoView) {
+    startController();
+    // No layout is saved. The window manager left Home where the studio display was, and Notes
+    // straddles the laptop's right edge.
+    displays->setDisplays({laptop()});
+    windows->setFrame(notes, Rect{1300, 200, 800, 600});
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(2.5);
+
+    EXPECT_EQ(windows->frame(home), (Rect{440, 200, 1000, 700}));
+    EXPECT_EQ(windows->frame(notes), (Rect{1300, 200, 800, 600}));
+    EXPECT_EQ(windows->frame(report), reportFrame);
+    ASSERT_TRUE(controller->lastRestore());
+    EXPECT_EQ(controller->lastRestore()->result, counts(1, 0, 0, 0));
+
+    // With automatic restoring off nothing is moved, not even a stranded window.
+    preferences->setAutoRestoreOnDisplayChange(false);
+    windows->setFrame(home, homeFrame);
+    controller->handle(DisplayEvent::screenParameters);
+    scheduler->advance(2.5);
+    EXPECT_EQ(windows->frame(home), homeFrame);
+}
+
+TEST_F(LayoutControllerFidelityTest, TheSameDisplaysInAnotherArrangementGetTheirWindowsBack) {
+    saveCurrentWindows(bothDisplays());
+    startController();
+    // The studio display now stands left of the laptop, at half its former resolution.
+    const DisplayInfo studioLeft = FakeDisplayProvider::display(
+        "studio-uuid", Rect{-1280, 0, 1280, 720}, Rect{-1280, 25, 1280, 695}, "Studio");
+    displays->setDisplays({laptop(), studioLeft});
+    windows->setFrame(notes, Rect{40, 60, 800, 600});
+    windows->setFrame(home, Rect{300, 80, 1000, 700});
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(2.5);
+
+    // Same place relative to the studio's visible frame, scaled by half in each direction.
+    const double sx = 1280.0 / 2560.0, sy = 695.0 / 1415.0;
+    const Rect notesThere{-1280 + (1600 - 1440) * sx, 25 + (200 - 25) * sy, 800 * sx, 600 * sy};
+    EXPECT_EQ(windows->frame(notes), notesThere);
+    EXPECT_EQ(windows->frame(report), reportFrame);
+
+    // Once the new arrangement has its own layout, that layout wins.
+    scheduler->advance(1 + 30);
+    ASSERT_TRUE(layoutOf(DisplaySet({laptop(), studioLeft})));
+    windows->setFrame(notes, Rect{-1200, 100, 300, 200});
+    scheduler->advance(30);
+    windows->setFrame(notes, Rect{40, 60, 800, 600});
+    EXPECT_TRUE(controller->restoreNow());
+    EXPECT_EQ(windows->frame(notes), (Rect{-1200, 100, 300, 200}));
+
+    // Without the preference another arrangement restores nothing.
+    store->forget(DisplaySet({laptop(), studioLeft}).id);
+    preferences->setRestoreOtherArrangements(false);
+    EXPECT_FALSE(controller->restoreNow());
+}
+
+} // namespace
+} // namespace plimsett::testing
