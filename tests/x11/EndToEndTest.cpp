@@ -1,5 +1,6 @@
 // The engine and the X11 backend together, with no shell: a display is unplugged and plugged back
-// under a running controller, and the windows must end up where they were.
+// under a running controller, and the windows must end up where they were. Once under each window
+// manager the bench knows, started as its desktop session starts it.
 #include "app/MainQueueScheduler.h"
 #include "engine/InMemoryDefaultsDatabase.h"
 #include "engine/LayoutController.h"
@@ -23,6 +24,7 @@ namespace {
 using testing::PrivateSystemBus;
 using testing::TemporaryDirectory;
 using testing::TestClient;
+using testing::TestWindowManager;
 using testing::waitUntil;
 using testing::XTestSession;
 
@@ -36,8 +38,10 @@ std::string describe(const Rect& r) {
            ", " + std::to_string(r.height) + ")";
 }
 
-TEST(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
-    XTestSession session;
+class X11EndToEnd : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
+    XTestSession session(XTestSession::Options{.windowManagerName = GetParam()});
     PrivateSystemBus bus(session.directory());
     setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().c_str(), 1);
     setenv("DISPLAY", session.display().c_str(), 1);
@@ -153,6 +157,12 @@ TEST(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
     monitor->stop();
     controller->stop();
 }
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, X11EndToEnd,
+                         ::testing::ValuesIn(TestWindowManager::names()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
 
 } // namespace
 } // namespace plimsett
