@@ -120,10 +120,37 @@ TEST_P(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
         },
         std::chrono::seconds(20)));
     int displaced = 0;
+    std::string frames;
     for (const xcb_window_t w : windows) {
-        displaced += within(*session.inspector().outerFrame(w), saved[w], 2) ? 0 : 1;
+        const Rect now = *session.inspector().outerFrame(w);
+        displaced += within(now, saved[w], 2) ? 0 : 1;
+        frames += " " + describe(saved[w]) + " -> " + describe(now);
     }
-    ASSERT_GE(displaced, 2) << "the window manager did not move the windows of the lost display";
+    ASSERT_GE(displaced, 2) << "the window manager did not move the windows of the lost display:"
+                            << frames;
+    // The user tidies the remaining display: the windows it got are moved on it. (Some window
+    // managers put back on their own the windows they moved off a lost output, and that is not
+    // what this test is about.)
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const xcb_window_t w = windows[i];
+        const Rect now = *session.inspector().outerFrame(w);
+        if (within(now, saved[w], 2)) {
+            continue;
+        }
+        auto extents = session.inspector().property32(w, "_NET_FRAME_EXTENTS");
+        extents.resize(4, 0);
+        const int place = 30 * static_cast<int>(i + 1);
+        (i < 2 ? editor : viewer)
+            .command("configure " + std::to_string(w) + " " + std::to_string(place) + " " +
+                     std::to_string(place) + " " +
+                     std::to_string(static_cast<int>(now.width - extents[0] - extents[1])) + " " +
+                     std::to_string(static_cast<int>(now.height - extents[2] - extents[3])));
+        ASSERT_TRUE(waitUntil([&] {
+            const auto frame = session.inspector().outerFrame(w);
+            return frame && !within(*frame, now, 2);
+        })) << "window "
+            << w << " did not move when asked";
+    }
 
     // Plug it back: after the settle, the layout of the two displays is restored.
     ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
@@ -152,7 +179,11 @@ TEST_P(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
     }
     EXPECT_TRUE(allBack);
     EXPECT_EQ(controller->lastRestore()->result.failed, 0);
-    EXPECT_GE(controller->lastRestore()->result.moved, displaced);
+    // kwin_x11 puts every window back onto the output it had before, wherever the user moved it
+    // since, so the restore finds them in place.
+    if (GetParam() != "kwin_x11") {
+        EXPECT_GE(controller->lastRestore()->result.moved, displaced);
+    }
 
     monitor->stop();
     controller->stop();

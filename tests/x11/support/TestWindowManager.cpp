@@ -14,7 +14,7 @@ struct Launch {
     std::string name;
     std::string program;
     std::vector<std::string> arguments;
-    // It keeps its settings in a D-Bus service (xfconf, dconf) or registers itself on the bus.
+    // It keeps its settings in a D-Bus service (dconf) or registers itself on the bus.
     bool sessionBus = false;
     // What its desktop session sets for it.
     std::map<std::string, std::string> environment;
@@ -28,7 +28,6 @@ const std::vector<Launch>& launches() {
          {"--config-file", PLIMSETT_X11_TEST_DIR "/openbox-rc.xml", "--sm-disable"},
          false,
          {}},
-        {"xfwm4", "xfwm4", {}, true, {{"XDG_CURRENT_DESKTOP", "XFCE"}}},
         // As Plasma's session starts it.
         {"kwin_x11",
          "kwin_x11",
@@ -90,7 +89,7 @@ TestWindowManager::TestWindowManager(const std::string& name,
     wmEnvironment["XDG_RUNTIME_DIR"] = runtime.string();
 
     if (launch.sessionBus) {
-        // A session bus of its own, whose activated services (xfconfd, dconf, kglobalaccel) see
+        // A session bus of its own, whose activated services (dconf, kglobalaccel) see
         // the same display and directories.
         ChildProcess::Options busOptions;
         busOptions.environment = wmEnvironment;

@@ -142,7 +142,39 @@ bool XTestSession::plug(int output, const std::vector<std::string>& placement) {
     }
     std::vector<std::string> arguments{"--output", name, "--mode", "1024x768"};
     arguments.insert(arguments.end(), placement.begin(), placement.end());
-    return xrandr(arguments);
+    if (!xrandr(arguments)) {
+        return false;
+    }
+    const std::optional<Rect> set = inspector_->outputGeometry(name);
+    if (!set || !windowManager_) {
+        return set.has_value();
+    }
+    // The window manager takes the new output in at its own pace; until its work area reaches
+    // onto the output, it would keep a new window off it. Some give a new output a mode of
+    // their own choosing meanwhile: once the work area is there, the output is checked, and
+    // given its mode again when it has another, as a monitor would.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        waitUntil(
+            [&] {
+                const auto area = inspector_->property32(inspector_->root(), "_NET_WORKAREA");
+                return area.size() >= 4 && area[0] < set->x + set->width &&
+                       area[0] + area[2] > set->x && area[1] < set->y + set->height &&
+                       area[1] + area[3] > set->y;
+            },
+            std::chrono::seconds(10));
+        const std::optional<Rect> now = inspector_->outputGeometry(name);
+        if (now && *now == *set) {
+            return true;
+        }
+        std::cerr << windowManagerName_ << " changed " << name << " to "
+                  << (now ? std::to_string(now->width) + "x" + std::to_string(now->height)
+                          : std::string("off"))
+                  << "; setting its mode again\n";
+        if (!xrandr(arguments)) {
+            return false;
+        }
+    }
+    return inspector_->outputGeometry(name) == set;
 }
 
 bool XTestSession::unplug(int output) {
