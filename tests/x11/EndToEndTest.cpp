@@ -1,5 +1,6 @@
 // The engine and the X11 backend together, with no shell: a display is unplugged and plugged back
-// under a running controller, and the windows must end up where they were.
+// under a running controller, and the windows must end up where they were. Once under each window
+// manager the bench knows, started as its desktop session starts it.
 #include "app/MainQueueScheduler.h"
 #include "engine/InMemoryDefaultsDatabase.h"
 #include "engine/LayoutController.h"
@@ -16,6 +17,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <set>
 
 namespace plimsett {
 namespace {
@@ -23,6 +25,7 @@ namespace {
 using testing::PrivateSystemBus;
 using testing::TemporaryDirectory;
 using testing::TestClient;
+using testing::TestWindowManager;
 using testing::waitUntil;
 using testing::XTestSession;
 
@@ -36,8 +39,10 @@ std::string describe(const Rect& r) {
            ", " + std::to_string(r.height) + ")";
 }
 
-TEST(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
-    XTestSession session;
+class X11EndToEnd : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
+    XTestSession session(XTestSession::Options{.windowManagerName = GetParam()});
     PrivateSystemBus bus(session.directory());
     setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().c_str(), 1);
     setenv("DISPLAY", session.display().c_str(), 1);
@@ -116,10 +121,43 @@ TEST(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
         },
         std::chrono::seconds(20)));
     int displaced = 0;
+    std::string frames;
     for (const xcb_window_t w : windows) {
-        displaced += within(*session.inspector().outerFrame(w), saved[w], 2) ? 0 : 1;
+        const Rect now = *session.inspector().outerFrame(w);
+        displaced += within(now, saved[w], 2) ? 0 : 1;
+        frames += " " + describe(saved[w]) + " -> " + describe(now);
     }
-    ASSERT_GE(displaced, 2) << "the window manager did not move the windows of the lost display";
+    ASSERT_GE(displaced, 2) << "the window manager did not move the windows of the lost display:"
+                            << frames;
+    // The user tidies the remaining display: the windows it got are moved on it. (Some window
+    // managers put back on their own the windows they moved off a lost output, and that is not
+    // what this test is about.)
+    std::set<xcb_window_t> tidied;
+    auto tidy = [&] {
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            const xcb_window_t w = windows[i];
+            const Rect now = *session.inspector().outerFrame(w);
+            if (within(now, saved[w], 2) && !tidied.contains(w)) {
+                continue;
+            }
+            tidied.insert(w);
+            auto extents = session.inspector().property32(w, "_NET_FRAME_EXTENTS");
+            extents.resize(4, 0);
+            const int place = 30 * static_cast<int>(i + 1);
+            (i < 2 ? editor : viewer)
+                .command("configure " + std::to_string(w) + " " + std::to_string(place) + " " +
+                         std::to_string(place) + " " +
+                         std::to_string(static_cast<int>(now.width - extents[0] - extents[1])) +
+                         " " +
+                         std::to_string(static_cast<int>(now.height - extents[2] - extents[3])));
+            ASSERT_TRUE(waitUntil([&] {
+                const auto frame = session.inspector().outerFrame(w);
+                return frame && !within(*frame, now, 2);
+            })) << "window "
+                << w << " did not move when asked";
+        }
+    };
+    tidy();
 
     // Plug it back: after the settle, the layout of the two displays is restored.
     ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
@@ -148,11 +186,37 @@ TEST(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
     }
     EXPECT_TRUE(allBack);
     EXPECT_EQ(controller->lastRestore()->result.failed, 0);
-    EXPECT_GE(controller->lastRestore()->result.moved, displaced);
+    if (GetParam() != "kwin_x11") {
+        EXPECT_GE(controller->lastRestore()->result.moved, displaced);
+    } else {
+        // kwin_x11 puts every window back onto the output it had before, wherever the user moved
+        // it since, so the restore found them in place. A restore on request shows that they
+        // are put back under it too.
+        tidy();
+        const auto restored = controller->restoreNow();
+        ASSERT_TRUE(restored);
+        EXPECT_EQ(restored->moved, displaced);
+        EXPECT_EQ(restored->failed, 0);
+        EXPECT_TRUE(waitUntil([&] {
+            for (const xcb_window_t w : windows) {
+                const auto frame = session.inspector().outerFrame(w);
+                if (!frame || !within(*frame, saved[w], 2)) {
+                    return false;
+                }
+            }
+            return true;
+        }));
+    }
 
     monitor->stop();
     controller->stop();
 }
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, X11EndToEnd,
+                         ::testing::ValuesIn(TestWindowManager::names()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
 
 } // namespace
 } // namespace plimsett

@@ -95,6 +95,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
     const int extraTarget = options.extraPipeFd.value_or(-1);
     const pid_t parent = getpid();
+    stopGroup_ = options.stopGroup;
 
     pid_ = fork();
     if (pid_ < 0) {
@@ -247,17 +248,23 @@ std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {
 }
 
 int ChildProcess::stop(std::chrono::milliseconds grace) {
-    if (!isRunning()) {
-        return status_.value_or(-1);
+    // The child leads a process group of its own (see the constructor). The group is signalled
+    // once only: its number may be taken again after that.
+    const pid_t target = stopGroup_ ? -pid_ : pid_;
+    if (isRunning()) {
+        kill(target, SIGTERM);
+        if (!wait(grace)) {
+            kill(target, SIGKILL);
+            int status = 0;
+            if (waitpid(pid_, &status, 0) == pid_) {
+                status_ = exitStatus(status);
+            }
+        }
     }
-    kill(pid_, SIGTERM);
-    if (const auto status = wait(grace)) {
-        return *status;
-    }
-    kill(pid_, SIGKILL);
-    int status = 0;
-    if (waitpid(pid_, &status, 0) == pid_) {
-        status_ = exitStatus(status);
+    if (stopGroup_ && pid_ > 0) {
+        // What the child started and left behind.
+        kill(target, SIGKILL);
+        stopGroup_ = false;
     }
     return status_.value_or(-1);
 }

@@ -24,6 +24,8 @@ public:
         std::optional<int> extraPipeFd;
         // Standard output and error go here when not piped (appended); /dev/null when empty.
         std::string logFile;
+        // stop() signals the child's whole process group, so that what it started ends with it.
+        bool stopGroup = false;
     };
 
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
@@ -58,6 +60,7 @@ private:
 
     pid_t pid_ = -1;
     std::optional<int> status_;
+    bool stopGroup_ = false;
     int stdin_ = -1;
     int stdout_ = -1;
     int extra_ = -1;

@@ -1,5 +1,6 @@
 #include "tests/x11/support/XInspector.h"
 
+#include <xcb/randr.h>
 #include <xcb/res.h>
 
 #include <algorithm>
@@ -99,6 +100,42 @@ bool XInspector::isManaged(xcb_window_t window) {
     const auto clients = clientList();
     return std::find(clients.begin(), clients.end(), window) != clients.end() &&
            property32(window, "_NET_FRAME_EXTENTS").size() == 4;
+}
+
+std::optional<Rect> XInspector::outputGeometry(const std::string& name) {
+    xcb_randr_get_screen_resources_current_reply_t* resources =
+        xcb_randr_get_screen_resources_current_reply(
+            connection_, xcb_randr_get_screen_resources_current(connection_, root_), nullptr);
+    if (resources == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<Rect> geometry;
+    const xcb_randr_output_t* outputs = xcb_randr_get_screen_resources_current_outputs(resources);
+    const int count = xcb_randr_get_screen_resources_current_outputs_length(resources);
+    for (int i = 0; i < count && !geometry; ++i) {
+        xcb_randr_get_output_info_reply_t* info = xcb_randr_get_output_info_reply(
+            connection_,
+            xcb_randr_get_output_info(connection_, outputs[i], resources->config_timestamp),
+            nullptr);
+        if (info != nullptr && info->crtc != XCB_NONE &&
+            std::string(reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info)),
+                        static_cast<std::size_t>(xcb_randr_get_output_info_name_length(info))) ==
+                name) {
+            xcb_randr_get_crtc_info_reply_t* crtc = xcb_randr_get_crtc_info_reply(
+                connection_,
+                xcb_randr_get_crtc_info(connection_, info->crtc, resources->config_timestamp),
+                nullptr);
+            if (crtc != nullptr && crtc->mode != XCB_NONE) {
+                geometry =
+                    Rect{static_cast<double>(crtc->x), static_cast<double>(crtc->y),
+                         static_cast<double>(crtc->width), static_cast<double>(crtc->height)};
+            }
+            std::free(crtc);
+        }
+        std::free(info);
+    }
+    std::free(resources);
+    return geometry;
 }
 
 int XInspector::clientCount() {

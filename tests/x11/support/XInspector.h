@@ -33,6 +33,9 @@ public:
     std::optional<Rect> outerFrame(xcb_window_t window);
     // True once the window manager lists the window and has set its frame extents.
     bool isManaged(xcb_window_t window);
+    // Where the RandR output `name` (e.g. "DUMMY1") shows on the root, at the size of its mode;
+    // nothing when it is off or unknown.
+    std::optional<Rect> outputGeometry(const std::string& name);
     // The number of clients connected to the server (XRes).
     int clientCount();
     Rect rootGeometry();

@@ -37,7 +37,7 @@ bool currentTestFailed() {
 
 } // namespace
 
-XTestSession::XTestSession(Options options) {
+XTestSession::XTestSession(Options options) : windowManagerName_(options.windowManagerName) {
     std::string pattern = (fs::temp_directory_path() / "plimsett-x11-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
@@ -93,7 +93,8 @@ XTestSession::XTestSession(Options options) {
 XTestSession::~XTestSession() {
     inspector_.reset();
     if (windowManager_ && !windowManager_->isRunning() && currentTestFailed()) {
-        std::cerr << "openbox ended early, status " << windowManager_->stop() << "\n";
+        std::cerr << windowManagerName_ << " ended early, status " << windowManager_->stop()
+                  << "\n";
     }
     windowManager_.reset();
     if (server_) {
@@ -101,8 +102,9 @@ XTestSession::~XTestSession() {
     }
     if (currentTestFailed()) {
         std::cerr << "--- Xorg log (" << display_ << ") ---\n"
-                  << tail(directory_ / "Xorg.log", 30) << "--- openbox log ---\n"
-                  << tail(directory_ / "openbox.log", 30);
+                  << tail(directory_ / "Xorg.log", 30) << "--- " << windowManagerName_
+                  << " log ---\n"
+                  << tail(directory_ / (windowManagerName_ + ".log"), 30);
     }
     // PLIMSETT_KEEP_X11_SESSION keeps the logs of a failed test for a closer look.
     std::error_code error;
@@ -140,7 +142,39 @@ bool XTestSession::plug(int output, const std::vector<std::string>& placement) {
     }
     std::vector<std::string> arguments{"--output", name, "--mode", "1024x768"};
     arguments.insert(arguments.end(), placement.begin(), placement.end());
-    return xrandr(arguments);
+    if (!xrandr(arguments)) {
+        return false;
+    }
+    const std::optional<Rect> set = inspector_->outputGeometry(name);
+    if (!set || !windowManager_) {
+        return set.has_value();
+    }
+    // The window manager takes the new output in at its own pace; until its work area reaches
+    // onto the output, it would keep a new window off it. Some give a new output a mode of
+    // their own choosing meanwhile: once the work area is there, the output is checked, and
+    // given its mode again when it has another, as a monitor would.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        waitUntil(
+            [&] {
+                const auto area = inspector_->property32(inspector_->root(), "_NET_WORKAREA");
+                return area.size() >= 4 && area[0] < set->x + set->width &&
+                       area[0] + area[2] > set->x && area[1] < set->y + set->height &&
+                       area[1] + area[3] > set->y;
+            },
+            std::chrono::seconds(10));
+        const std::optional<Rect> now = inspector_->outputGeometry(name);
+        if (now && *now == *set) {
+            return true;
+        }
+        std::cerr << windowManagerName_ << " changed " << name << " to "
+                  << (now ? std::to_string(now->width) + "x" + std::to_string(now->height)
+                          : std::string("off"))
+                  << "; setting its mode again\n";
+        if (!xrandr(arguments)) {
+            return false;
+        }
+    }
+    return inspector_->outputGeometry(name) == set;
 }
 
 bool XTestSession::unplug(int output) {
@@ -148,25 +182,23 @@ bool XTestSession::unplug(int output) {
 }
 
 void XTestSession::startWindowManager() {
-    ChildProcess::Options wmOptions;
-    wmOptions.environment = environment();
-    wmOptions.logFile = (directory_ / "openbox.log").string();
-    windowManager_ = std::make_unique<ChildProcess>(
-        "openbox",
-        std::vector<std::string>{"--config-file", PLIMSETT_X11_TEST_DIR "/openbox-rc.xml",
-                                 "--sm-disable"},
-        wmOptions);
-    if (!waitUntil([this] { return inspector_->hasWindowManager(); }, std::chrono::seconds(20))) {
-        throw std::runtime_error("openbox did not start:\n" + tail(directory_ / "openbox.log", 20));
+    const std::string& name = windowManagerName_;
+    if (!TestWindowManager::isInstalled(name)) {
+        throw std::runtime_error(name + " is not installed (scripts/setup installs it)");
     }
-    // openbox announces itself before it has finished starting, and a window mapped in between
-    // may never be managed. A window it does manage shows that it is ready.
+    windowManager_ = std::make_unique<TestWindowManager>(name, environment(), directory_);
+    const fs::path log = windowManager_->logFile();
+    if (!waitUntil([this] { return inspector_->hasWindowManager(); }, std::chrono::seconds(30))) {
+        throw std::runtime_error(name + " did not start:\n" + tail(log, 20));
+    }
+    // Window managers announce themselves before they have finished starting, and a window
+    // mapped in between may never be managed. A window one does manage shows that it is ready.
     xcb_connection_t* c = inspector_->connection();
     const xcb_window_t probe = xcb_generate_id(c);
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, screen->root, 0, 0, 50, 50, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     bool managed = false;
     while (!managed && std::chrono::steady_clock::now() < deadline) {
         xcb_map_window(c, probe);
@@ -183,8 +215,7 @@ void XTestSession::startWindowManager() {
             const auto clients = inspector_->clientList();
             return std::find(clients.begin(), clients.end(), probe) == clients.end();
         })) {
-        throw std::runtime_error("openbox does not manage windows:\n" +
-                                 tail(directory_ / "openbox.log", 20));
+        throw std::runtime_error(name + " does not manage windows:\n" + tail(log, 20));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/x11/support/ChildProcess.h"
+#include "tests/x11/support/TestWindowManager.h"
 #include "tests/x11/support/XInspector.h"
 
 #include <filesystem>
@@ -12,13 +13,16 @@
 namespace plimsett::testing {
 
 // An X session of its own for one test: Xorg with the dummy driver on a free display number (with
-// its log in a temporary directory), DUMMY0 at 1024 x 768 as the primary output, and openbox.
+// its log in a temporary directory), DUMMY0 at 1024 x 768 as the primary output, and a window
+// manager (openbox unless asked for another).
 // Everything is stopped and the directory removed when the session is destroyed, also when the
 // test failed; the Xorg log is printed then.
 class XTestSession {
 public:
     struct Options {
         bool windowManager = true;
+        // One of TestWindowManager::names().
+        std::string windowManagerName = "openbox";
     };
 
     XTestSession() : XTestSession(Options{}) {}
@@ -37,7 +41,9 @@ public:
     // Runs xrandr on this server; true when it succeeded.
     bool xrandr(const std::vector<std::string>& arguments);
     // Switches DUMMYn on at 1024 x 768, `placement` being e.g. {"--right-of", "DUMMY0"}. The
-    // first call for an output adds the mode to it, like plugging a monitor in.
+    // first call for an output adds the mode to it, like plugging a monitor in. A monitor
+    // insists on its mode: when the window manager, answering the new output, gives it another
+    // mode or takes it away, the mode is set again.
     bool plug(int output, const std::vector<std::string>& placement);
     bool unplug(int output);
 
@@ -48,7 +54,8 @@ private:
     std::filesystem::path directory_;
     std::string display_;
     std::unique_ptr<ChildProcess> server_;
-    std::unique_ptr<ChildProcess> windowManager_;
+    std::string windowManagerName_;
+    std::unique_ptr<TestWindowManager> windowManager_;
     std::unique_ptr<XInspector> inspector_;
     std::vector<int> modesAdded_;
 };
