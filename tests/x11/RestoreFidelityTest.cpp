@@ -12,11 +12,13 @@
 #include "tests/x11/support/Polling.h"
 #include "tests/x11/support/PrivateSystemBus.h"
 #include "tests/x11/support/TestClient.h"
+#include "tests/x11/support/TestWindowManager.h"
 #include "tests/x11/support/XTestSession.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace plimsett {
@@ -25,14 +27,17 @@ namespace {
 using testing::PrivateSystemBus;
 using testing::TemporaryDirectory;
 using testing::TestClient;
+using testing::TestWindowManager;
 using testing::waitUntil;
 using testing::XTestSession;
 
 const Rect rightOutput{1024, 0, 1024, 768};
 
-class X11RestoreFidelityTest : public ::testing::Test {
+class X11RestoreFidelityTest : public ::testing::TestWithParam<std::string> {
 protected:
-    X11RestoreFidelityTest() : bus(session.directory()) {
+    X11RestoreFidelityTest()
+        : session(XTestSession::Options{.windowManagerName = GetParam()}),
+          bus(session.directory()) {
         setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().c_str(), 1);
         setenv("DISPLAY", session.display().c_str(), 1);
         setenv("XDG_SESSION_TYPE", "x11", 1);
@@ -56,7 +61,7 @@ protected:
     PrivateSystemBus bus;
 };
 
-TEST_F(X11RestoreFidelityTest, APassIsAnsweredWindowByWindowAndMaximisesAgainOnTheTarget) {
+TEST_P(X11RestoreFidelityTest, APassIsAnsweredWindowByWindowAndMaximisesAgainOnTheTarget) {
     ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
     TestClient client(session);
     const xcb_window_t big = client.createWindow({{"title", "Big"}, {"states", "maximized"}});
@@ -68,9 +73,9 @@ TEST_F(X11RestoreFidelityTest, APassIsAnsweredWindowByWindowAndMaximisesAgainOnT
     const auto connection = X11Connection::open(session.display(), problem);
     ASSERT_TRUE(connection) << problem;
     X11WindowSystem system(connection);
+    ASSERT_TRUE(waitUntil([&] { return maximizedBothWays(big); }));
     const auto windows = system.windows();
     ASSERT_EQ(windows.size(), 4u);
-    ASSERT_TRUE(maximizedBothWays(big));
     const LiveWindow bigWindow = *std::find_if(
         windows.begin(), windows.end(), [](const LiveWindow& w) { return w.title == "Big"; });
     EXPECT_TRUE(bigWindow.isMaximizedHorizontally && bigWindow.isMaximizedVertically);
@@ -92,7 +97,17 @@ TEST_F(X11RestoreFidelityTest, APassIsAnsweredWindowByWindowAndMaximisesAgainOnT
     ASSERT_EQ(answers.size(), moves.size());
     for (std::size_t i = 0; i < moves.size(); ++i) {
         const std::string& title = moves[i].window.title;
-        EXPECT_EQ(answers[i], title == "Big" || title == "Plain") << title;
+        if (title == "Stubborn") {
+            // openbox, kwin_x11 and marco keep its minimum size, fluxbox and icewm do not: the
+            // answer must say which happened.
+            const auto frame = session.inspector().outerFrame(stubborn);
+            ASSERT_TRUE(frame);
+            EXPECT_EQ(answers[i], std::fabs(frame->width - 300) < 2 &&
+                                      std::fabs(frame->height - 200) < 2 &&
+                                      std::fabs(frame->x - 50) < 2 && std::fabs(frame->y - 50) < 2);
+        } else {
+            EXPECT_EQ(answers[i], title != "Gone") << title;
+        }
     }
     EXPECT_TRUE(maximizedBothWays(big));
     EXPECT_TRUE(centredIn(big, rightOutput));
@@ -100,7 +115,7 @@ TEST_F(X11RestoreFidelityTest, APassIsAnsweredWindowByWindowAndMaximisesAgainOnT
     EXPECT_TRUE(session.inspector().exists(stubborn));
 }
 
-TEST_F(X11RestoreFidelityTest, AMaximisedWindowReturnsMaximisedAndAStrandedOneIsBroughtBack) {
+TEST_P(X11RestoreFidelityTest, AMaximisedWindowReturnsMaximisedAndAStrandedOneIsBroughtBack) {
     ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
     TestClient client(session);
     const xcb_window_t big = client.createWindow({{"class", "Viewer"}, {"title", "Big"}});
@@ -153,10 +168,14 @@ TEST_F(X11RestoreFidelityTest, AMaximisedWindowReturnsMaximisedAndAStrandedOneIs
         << "the maximised window did not come back maximised on the right display";
 
     // A window left beyond every display, as some window managers do, is brought back after the
-    // next settle, although no layout asks for it; a partly visible one stays where it is.
+    // next settle, although no layout asks for it. openbox and icewm keep every window on a
+    // display while they run, so the display goes while no window manager runs, and the one that
+    // starts next leaves the window where it is. kwin_x11, marco and fluxbox place such a window
+    // on a display themselves when they take it in, so they leave none stranded to bring back.
+    if (GetParam() != "openbox" && GetParam() != "icewm") {
+        return;
+    }
     ASSERT_TRUE(waitUntil([&] { return controller->phase() == LayoutController::Phase::stable; }));
-    // openbox keeps every window on a display, so the display goes while no window manager
-    // runs, and the one that starts next leaves the window where it is.
     for (const LiveWindow& w : backend.windowSystem->windows()) {
         if (w.title == "Small") {
             ASSERT_TRUE(backend.windowSystem->move(w, Rect{1300, 100, 300, 200}));
@@ -180,6 +199,12 @@ TEST_F(X11RestoreFidelityTest, AMaximisedWindowReturnsMaximisedAndAStrandedOneIs
     monitor->stop();
     controller->stop();
 }
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, X11RestoreFidelityTest,
+                         ::testing::ValuesIn(TestWindowManager::names()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
 
 } // namespace
 } // namespace plimsett
