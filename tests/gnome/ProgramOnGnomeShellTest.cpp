@@ -58,12 +58,16 @@ protected:
     // Puts windows at frames through the backend (the bench's own doing, not under test here).
     void place(const std::map<std::string, Rect>& frames) {
         std::vector<WindowMove> moves;
-        for (const LiveWindow& w : windowSystem.windows()) {
-            if (const auto found = frames.find(w.title); found != frames.end()) {
-                moves.push_back(WindowMove{w, found->second});
+        // A window just opened may not have its frame yet.
+        ASSERT_TRUE(waitUntil([&] {
+            moves.clear();
+            for (const LiveWindow& w : windowSystem.windows()) {
+                if (const auto found = frames.find(w.title); found != frames.end()) {
+                    moves.push_back(WindowMove{w, found->second});
+                }
             }
-        }
-        ASSERT_EQ(moves.size(), frames.size());
+            return moves.size() == frames.size();
+        }));
         const std::vector<bool> placed = windowSystem.moveAll(moves);
         ASSERT_EQ(placed, std::vector<bool>(moves.size(), true));
     }
