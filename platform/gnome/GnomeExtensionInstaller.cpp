@@ -2,9 +2,6 @@
 
 #include "platform/gnome/GnomeShellProxy.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -26,23 +23,6 @@ std::optional<int> majorOf(const QString& version) {
         return std::nullopt;
     }
     return match.captured(1).toInt();
-}
-
-std::optional<int> runningShellMajorVersion() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        return std::nullopt;
-    }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.gnome.Shell"), QStringLiteral("/org/gnome/Shell"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    call << QStringLiteral("org.gnome.Shell") << QStringLiteral("ShellVersion");
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 1000);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        return std::nullopt;
-    }
-    return majorOf(
-        qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toString());
 }
 
 // Runs a program to its end within the time limit; its standard output, or nothing when it could
@@ -93,9 +73,31 @@ bool copyResource(const QString& from, const QString& to, QString* error) {
     return true;
 }
 
-} // namespace
+// The installer asks the bus through gdbus, GLib's own client, which every GNOME system has: a
+// command-line run ends right after, before Qt D-Bus would have served a connection.
+std::optional<QString> busCall(const QString& destination, const QString& path,
+                               const QString& method, const QStringList& arguments = {}) {
+    return run(QStringLiteral("gdbus"),
+               QStringList{"call", "--session", "--timeout", "1", "--dest", destination,
+                           "--object-path", path, "--method", method} +
+                   arguments);
+}
 
-std::optional<int> GnomeExtensionInstaller::shellMajorVersion() {
+std::optional<int> runningShellMajorVersion() {
+    const auto reply =
+        busCall("org.gnome.Shell", "/org/gnome/Shell", "org.freedesktop.DBus.Properties.Get",
+                {"org.gnome.Shell", "ShellVersion"});
+    return reply ? majorOf(*reply) : std::nullopt;
+}
+
+bool extensionAnswers() {
+    return busCall(GnomeShellProxy::busName, GnomeShellProxy::objectPath,
+                   QString::fromLatin1(GnomeShellProxy::interfaceName) +
+                       QStringLiteral(".GetVersion"))
+        .has_value();
+}
+
+std::optional<int> installedShellMajorVersion() {
     if (const auto running = runningShellMajorVersion()) {
         return running;
     }
@@ -103,6 +105,12 @@ std::optional<int> GnomeExtensionInstaller::shellMajorVersion() {
         return majorOf(*printed);
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<int> GnomeExtensionInstaller::shellMajorVersion() {
+    return installedShellMajorVersion();
 }
 
 QString GnomeExtensionInstaller::installDirectory() {
@@ -210,9 +218,8 @@ GnomeExtensionInstaller::Result GnomeExtensionInstaller::install() {
     }
     result.ok = true;
     // A Shell that knew the extension from login loads it as soon as it is switched on.
-    GnomeShellProxy shell;
     const QDeadlineTimer deadline(2000);
-    while (!(result.running = shell.answers()) && !deadline.hasExpired() &&
+    while (!(result.running = extensionAnswers()) && !deadline.hasExpired() &&
            runningShellMajorVersion()) {
         QThread::msleep(100);
     }

@@ -20,10 +20,10 @@ public:
     static constexpr const char* interfaceName = "tamblin_engineering.Plimsett.Shell1";
 
     // How long a question may take; a batch of moves waits longer, since the extension answers
-    // it only once the windows have their frames (or after its own second).
+    // it only once the windows have their frames (or after its own 1.5 seconds).
     static constexpr std::chrono::milliseconds pingTimeout{500};
     static constexpr std::chrono::milliseconds listTimeout{2000};
-    static constexpr std::chrono::milliseconds moveTimeout{3000};
+    static constexpr std::chrono::milliseconds moveTimeout{4000};
 
     explicit GnomeShellProxy(QDBusConnection connection = QDBusConnection::sessionBus());
 

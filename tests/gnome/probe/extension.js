@@ -1,10 +1,10 @@
 // For Plimsett's tests only, on the test bench's GNOME Shell 43: a view of the windows that does
 // not go through Plimsett's extension (titles and frames, from the window actors), and the
 // bench's levers: monitors unplugged and plugged back through Mutter's DisplayConfig (temporary
-// configurations, as a cable pulled and put back), and the top bar hidden and shown.
+// configurations, as a cable pulled and put back), and a bar that reserves screen space.
 'use strict';
 
-const {Gio, GLib} = imports.gi;
+const {Gio, GLib, St} = imports.gi;
 const Main = imports.ui.main;
 
 const PROBE_INTERFACE = `
@@ -13,7 +13,7 @@ const PROBE_INTERFACE = `
     <method name="Frames"><arg type="s" direction="out"/></method>
     <method name="Unplug"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
     <method name="PlugBack"><arg type="b" direction="out"/></method>
-    <method name="SetTopBarVisible"><arg type="b" direction="in"/></method>
+    <method name="SetBottomBar"><arg type="b" direction="in"/></method>
   </interface>
 </node>`;
 
@@ -95,8 +95,19 @@ class Probe {
         });
     }
 
-    SetTopBarVisible(visible) {
-        Main.layoutManager.panelBox.visible = visible;
+    // A 40-point bar along the bottom of the primary monitor that reserves its space, as a dock
+    // does.
+    SetBottomBar(shown) {
+        if (shown && !this._bar) {
+            const monitor = Main.layoutManager.primaryMonitor;
+            this._bar = new St.Widget({x: monitor.x, y: monitor.y + monitor.height - 40,
+                width: monitor.width, height: 40});
+            Main.layoutManager.addChrome(this._bar, {affectsStruts: true});
+        } else if (!shown && this._bar) {
+            Main.layoutManager.removeChrome(this._bar);
+            this._bar.destroy();
+            this._bar = null;
+        }
     }
 }
 

@@ -71,8 +71,8 @@ GnomeShellSession::GnomeShellSession() {
         throw std::runtime_error("mkdtemp failed");
     }
     directory_ = pattern;
-    for (const char* sub : {"home", "config/glib-2.0/settings", "cache", "data", "runtime",
-                            "session", "system"}) {
+    for (const char* sub :
+         {"home", "config/glib-2.0/settings", "cache", "data", "runtime", "session", "system"}) {
         fs::create_directories(directory_ / sub);
     }
     fs::permissions(directory_ / "runtime", fs::perms::owner_all, fs::perm_options::replace);
@@ -125,8 +125,8 @@ GnomeShellSession::GnomeShellSession() {
     logind_ = std::make_unique<FakeLogind>(systemBus_->address());
 
     // Installed and switched on the way a user does it.
-    const auto [status, output] = ChildProcess::run(PLIMSETT_PROGRAM, {"install-extension"}, {},
-                                                    std::chrono::seconds(30));
+    const auto [status, output] =
+        ChildProcess::run(PLIMSETT_PROGRAM, {"install-extension"}, {}, std::chrono::seconds(30));
     if (status != 0) {
         throw std::runtime_error("plimsett install-extension failed: " + output);
     }
@@ -153,8 +153,11 @@ GnomeShellSession::~GnomeShellSession() {
     logind_.reset();
     systemBus_.reset();
     sessionBus_.reset();
-    std::error_code ignored;
-    fs::remove_all(directory_, ignored);
+    // PLIMSETT_KEEP_GNOME_BENCH keeps the logs and settings for a look afterwards.
+    if (std::getenv("PLIMSETT_KEEP_GNOME_BENCH") == nullptr) {
+        std::error_code ignored;
+        fs::remove_all(directory_, ignored);
+    }
 }
 
 std::string GnomeShellSession::probeCall(const std::string& method,
@@ -208,9 +211,9 @@ bool GnomeShellSession::plugBack() {
     return probeCall("PlugBack", {}) == "true";
 }
 
-void GnomeShellSession::setTopBarVisible(bool visible) {
-    QDBusMessage call = probeMessage("SetTopBarVisible");
-    call << visible;
+void GnomeShellSession::setBottomBar(bool shown) {
+    QDBusMessage call = probeMessage("SetBottomBar");
+    call << shown;
     QDBusConnection::sessionBus().call(call, QDBus::Block, 10000);
 }
 
@@ -224,7 +227,8 @@ WaylandClient::WaylandClient(const std::string& appID) {
                                               std::vector<std::string>{appID}, options);
     const auto ready = process_->readLine(std::chrono::seconds(20));
     if (!ready || *ready != "ready") {
-        throw std::runtime_error("the Wayland client did not start: " + ready.value_or("(nothing)"));
+        throw std::runtime_error("the Wayland client did not start: " +
+                                 ready.value_or("(nothing)"));
     }
 }
 
@@ -238,12 +242,16 @@ void WaylandClient::command(const std::string& line) {
     }
 }
 
-void WaylandClient::open(const std::string& title, int width, int height,
-                         const std::string& mode) {
+void WaylandClient::open(const std::string& title, int width, int height, const std::string& mode) {
     command("open " + title + " " + std::to_string(width) + " " + std::to_string(height) +
             (mode.empty() ? "" : " " + mode));
-    if (!waitUntil([&] { return GnomeShellSession::shared().frame(title).has_value(); },
-                   std::chrono::seconds(20))) {
+    // Shown, and at the size asked for: the client has answered the Shell's first configure.
+    if (!waitUntil(
+            [&] {
+                const auto f = GnomeShellSession::shared().frame(title);
+                return f && f->frame.width == width && f->frame.height == height;
+            },
+            std::chrono::seconds(20))) {
         throw std::runtime_error("the Shell does not show the window " + title);
     }
 }

@@ -47,7 +47,8 @@ public:
     // Takes Meta-1 out of the layout, and puts the saved layout back (temporary configurations).
     bool unplugSecondMonitor();
     bool plugBack();
-    void setTopBarVisible(bool visible);
+    // A bar along the bottom of the left monitor that reserves its space, or none.
+    void setBottomBar(bool shown);
 
 private:
     GnomeShellSession();

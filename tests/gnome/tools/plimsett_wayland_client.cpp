@@ -22,7 +22,9 @@ namespace {
 
 class PlainWindow : public QRasterWindow {
 protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(0, 0), size()), QColor(70, 110, 160)); }
+    void paintEvent(QPaintEvent*) override {
+        QPainter(this).fillRect(QRect(QPoint(0, 0), size()), QColor(70, 110, 160));
+    }
 };
 
 std::map<QString, std::unique_ptr<PlainWindow>> windows;
@@ -45,8 +47,8 @@ QString handle(const QStringList& words) {
         windows[name] = std::move(window);
         return QStringLiteral("ok");
     }
-    if (words.size() == 2 && (words[0] == QLatin1String("minimize") ||
-                              words[0] == QLatin1String("maximize"))) {
+    if (words.size() == 2 &&
+        (words[0] == QLatin1String("minimize") || words[0] == QLatin1String("maximize"))) {
         const auto window = windows.find(words[1]);
         if (window == windows.end()) {
             return QStringLiteral("error no window %1").arg(words[1]);
