@@ -14,6 +14,7 @@ const PROBE_INTERFACE = `
     <method name="Unplug"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
     <method name="PlugBack"><arg type="b" direction="out"/></method>
     <method name="SetBottomBar"><arg type="b" direction="in"/></method>
+    <method name="IndicatorShown"><arg type="b" direction="out"/></method>
   </interface>
 </node>`;
 
@@ -93,6 +94,11 @@ class Probe {
             this._saved = null;
             apply(serial, saved, invocation);
         });
+    }
+
+    IndicatorShown() {
+        return 'plimsett-menu' in Main.panel.statusArea &&
+            Main.panel.statusArea['plimsett-menu'] !== null;
     }
 
     // A 40-point bar along the bottom of the primary monitor that reserves its space, as a dock

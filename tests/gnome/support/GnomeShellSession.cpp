@@ -217,6 +217,10 @@ void GnomeShellSession::setBottomBar(bool shown) {
     QDBusConnection::sessionBus().call(call, QDBus::Block, 10000);
 }
 
+bool GnomeShellSession::indicatorShown() {
+    return probeCall("IndicatorShown", {}) == "true";
+}
+
 WaylandClient::WaylandClient(const std::string& appID) {
     ChildProcess::Options options;
     options.pipeStdin = true;

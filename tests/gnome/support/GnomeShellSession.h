@@ -49,6 +49,8 @@ public:
     bool plugBack();
     // A bar along the bottom of the left monitor that reserves its space, or none.
     void setBottomBar(bool shown);
+    // Whether Plimsett's menu is in the top bar.
+    bool indicatorShown();
 
 private:
     GnomeShellSession();
