@@ -1,6 +1,7 @@
 // The GNOME backend on a headless GNOME Shell with Plimsett's extension, real Wayland clients and
 // two virtual monitors. What the backend reports is checked against the probe extension's view.
 #include "engine/InMemoryDefaultsDatabase.h"
+#include "platform/PlatformBackend.h"
 #include "platform/gnome/GnomeAccessPermission.h"
 #include "platform/gnome/GnomeDisplayEventMonitor.h"
 #include "platform/gnome/GnomeDisplayProvider.h"
@@ -173,6 +174,17 @@ TEST_F(GnomeBackendTest, ReportsTheMonitorsWithTheirIdentityAndWorkArea) {
     GnomeAccessPermission permission(shell);
     EXPECT_TRUE(permission.isTrusted());
     EXPECT_TRUE(windowSystem.isTrusted());
+}
+
+TEST_F(GnomeBackendTest, AGnomeWaylandSessionGetsThisBackendAndNeverXwayland) {
+    // The bench's session: Wayland, GNOME, and an Xwayland display that must not be taken.
+    setenv("DISPLAY", ":99", 1);
+    const PlatformBackend backend = makePlatformBackend();
+    unsetenv("DISPLAY");
+    EXPECT_TRUE(backend.problem.empty()) << backend.problem;
+    EXPECT_NE(dynamic_cast<GnomeWindowSystem*>(backend.windowSystem.get()), nullptr);
+    EXPECT_NE(dynamic_cast<GnomeDisplayProvider*>(backend.displayProvider.get()), nullptr);
+    EXPECT_TRUE(backend.permission->isTrusted());
 }
 
 // A real controller on fakes and a manual clock: the settle never runs, so every event the
