@@ -14,6 +14,7 @@ namespace {
 
 const QStringList commands = {QStringLiteral("save"), QStringLiteral("restore"),
                               QStringLiteral("status"), QStringLiteral("quit")};
+const QString installCommand = QStringLiteral("install-extension");
 
 QString number(const QJsonValue& v) {
     return QString::number(v.toInteger());
@@ -61,7 +62,7 @@ CommandLine::Invocation CommandLine::parse(const QStringList& arguments) {
             inv.json = true;
         } else if (arg.startsWith(QLatin1Char('-'))) {
             unknown << arg;
-        } else if (inv.command.isEmpty() && commands.contains(arg)) {
+        } else if (inv.command.isEmpty() && (commands.contains(arg) || arg == installCommand)) {
             inv.command = arg;
         } else if (inv.command.isEmpty() && unknown.isEmpty()) {
             inv.action = Action::usageError;
@@ -73,7 +74,15 @@ CommandLine::Invocation CommandLine::parse(const QStringList& arguments) {
             return inv;
         }
     }
-    if (!inv.command.isEmpty()) {
+    if (inv.command == installCommand) {
+        // Done here, not by the running instance: it works before the first start too.
+        inv.action = Action::installExtension;
+        if (!unknown.isEmpty() || inv.json) {
+            inv.action = Action::usageError;
+            inv.error = inv.json ? QStringLiteral("install-extension takes no --json")
+                                 : QStringLiteral("unknown option \"%1\"").arg(unknown.first());
+        }
+    } else if (!inv.command.isEmpty()) {
         inv.action = Action::send;
         if (!unknown.isEmpty()) {
             inv.action = Action::usageError;
@@ -99,6 +108,9 @@ QString CommandLine::helpText() {
         "  status     show the current displays, the saved layout, the phase and the\n"
         "             last restore; with --json, as JSON for scripts\n"
         "  quit       stop the running instance\n"
+        "  install-extension\n"
+        "             install Plimsett's GNOME Shell extension and switch it on (GNOME\n"
+        "             only; on Wayland GNOME loads it after you log in again)\n"
         "\n"
         "Options:\n"
         "  -h, --help      show this help\n"
@@ -122,6 +134,12 @@ QString CommandLine::alreadyRunningMessage(const QJsonObject& running) {
     }
     return QStringLiteral("Plimsett is already running. Its icon is in the system tray; "
                           "`plimsett quit` stops it.\n");
+}
+
+QString CommandLine::settingsOpenedMessage(const QJsonObject& running) {
+    return QStringLiteral("Plimsett is already running (process %1); its settings window is "
+                          "open. `plimsett quit` stops it.\n")
+        .arg(running.value(QStringLiteral("pid")).toInteger());
 }
 
 QString CommandLine::formatStatus(const QJsonObject& s, Date now, const QLocale& locale) {
@@ -188,6 +206,7 @@ int CommandLine::execute(const Invocation& inv, const QString& socketPath, QText
         err << "plimsett: " << inv.error << "\nTry `plimsett --help`.\n";
         return exitUsage;
     case Action::runApplication:
+    case Action::installExtension:
         return exitUsage;
     case Action::send:
         break;

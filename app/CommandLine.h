@@ -15,7 +15,7 @@ namespace plimsett {
 // instance and prints the answer.
 class CommandLine {
 public:
-    enum class Action { runApplication, help, version, send, usageError };
+    enum class Action { runApplication, help, version, send, installExtension, usageError };
     struct Invocation {
         Action action = Action::runApplication;
         QString command;
@@ -45,6 +45,8 @@ public:
     static QString formatStatus(const QJsonObject& status, Date now, const QLocale& locale);
     // The message for a second start while `running` (a "hello" reply) runs.
     static QString alreadyRunningMessage(const QJsonObject& running);
+    // The message for a second start that opened the running instance's settings window.
+    static QString settingsOpenedMessage(const QJsonObject& running);
 };
 
 } // namespace plimsett

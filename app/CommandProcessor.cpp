@@ -159,7 +159,7 @@ CommandServer::Reply CommandProcessor::handle(const QJsonObject& request) {
         return {out, quit_};
     }
     if (command != QStringLiteral("status") && command != QStringLiteral("save") &&
-        command != QStringLiteral("restore")) {
+        command != QStringLiteral("restore") && command != QStringLiteral("settings")) {
         return {failure(QStringLiteral("unknown command \"%1\"").arg(command)), nullptr};
     }
     if (!model) {
@@ -170,6 +170,12 @@ CommandServer::Reply CommandProcessor::handle(const QJsonObject& request) {
     }
     if (command == QStringLiteral("save")) {
         return {save(*model), nullptr};
+    }
+    if (command == QStringLiteral("settings")) {
+        model->showPreferences();
+        QJsonObject out = identity();
+        out.insert(okKey, true);
+        return {out, nullptr};
     }
     return {restore(*model), nullptr};
 }

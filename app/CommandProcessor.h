@@ -11,7 +11,8 @@ namespace plimsett {
 class AppModel;
 
 // Carries out the command line's requests on the running instance's model: "status", "save",
-// "restore", "quit" and "hello" (which only tells who answers).
+// "restore", "quit", "settings" (opens the settings window, for a second start) and "hello" (which
+// only tells who answers).
 class CommandProcessor {
 public:
     using ModelSource = std::function<AppModel*()>;

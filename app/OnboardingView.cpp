@@ -5,6 +5,9 @@
 #include "app/SymbolIcon.h"
 #include "app/SymbolLabel.h"
 #include "platform/AccessibilityWatcher.h"
+#ifndef Q_OS_MACOS
+#include "platform/linux/DesktopSession.h"
+#endif
 
 #include <QApplication>
 #include <QFrame>
@@ -69,10 +72,36 @@ OnboardingView::Texts OnboardingView::x11Texts() {
     return t;
 }
 
+OnboardingView::Texts OnboardingView::gnomeTexts() {
+    Texts t;
+    t.title = tr("Plimsett needs its GNOME Shell extension");
+    t.explanation = tr("When a display is unplugged or your computer wakes up, GNOME moves "
+                       "windows to another screen. To put them back, Plimsett reads where each "
+                       "app's windows are and moves them. On Wayland only GNOME Shell itself can "
+                       "do this, through a small extension that comes with Plimsett. The "
+                       "extension is not installed or is switched off.");
+    t.privacy = tr("Plimsett reads window positions, sizes and titles. That information stays on "
+                   "this computer.");
+    t.steps = {tr("Click Install Extension. Plimsett installs its extension and switches it on."),
+               tr("Log out and log back in. On Wayland, GNOME loads a newly installed extension "
+                  "only after you log in again."),
+               tr("Start Plimsett again. This window updates by itself once the extension "
+                  "answers.")};
+    t.waiting = tr("Waiting for the GNOME Shell extension…");
+    t.waitingButton = tr("Install Extension");
+    t.waitingButtonRequestsAccess = true;
+    t.granted = tr("Access is on. Plimsett is saving your window layout.");
+    t.done = tr("Done");
+    return t;
+}
+
 OnboardingView::Texts OnboardingView::textsForThisDesktop() {
 #ifdef Q_OS_MACOS
     return macTexts();
 #else
+    if (DesktopSession::current().kind == DesktopSession::Kind::gnomeWayland) {
+        return gnomeTexts();
+    }
     return x11Texts();
 #endif
 }

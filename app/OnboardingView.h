@@ -39,6 +39,9 @@ public:
     };
     static Texts macTexts();
     static Texts x11Texts();
+    // In GNOME only the Shell can move windows: access is Plimsett's Shell extension, which the
+    // button installs and switches on.
+    static Texts gnomeTexts();
     static Texts textsForThisDesktop();
 
     // `onDone` closes the window; `requestAccess` asks the system for access. `problem`, when

@@ -7,6 +7,10 @@
 #include "app/InstancePaths.h"
 #include "app/TerminationSignals.h"
 #include "platform/PlatformBackend.h"
+#ifdef PLIMSETT_HAVE_GNOME
+#include "app/StatusMenuBus.h"
+#include "platform/gnome/GnomeExtensionInstaller.h"
+#endif
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -50,6 +54,18 @@ int main(int argc, char** argv) {
     QTextStream err(stderr);
     const CommandLine::Invocation invocation = CommandLine::parse(argumentsOf(argc, argv));
 
+    if (invocation.action == CommandLine::Action::installExtension) {
+        QCoreApplication app(argc, argv);
+        identify();
+#ifdef PLIMSETT_HAVE_GNOME
+        const GnomeExtensionInstaller::Result result = GnomeExtensionInstaller::install();
+        (result.ok ? out : err) << (result.ok ? "" : "plimsett: ") << result.message << "\n";
+        return result.ok ? CommandLine::exitOK : CommandLine::exitFailed;
+#else
+        err << "plimsett: this build has no GNOME Shell extension.\n";
+        return CommandLine::exitFailed;
+#endif
+    }
     if (invocation.action != CommandLine::Action::runApplication) {
         // The command line needs no desktop: a plain core application is enough.
         QCoreApplication app(argc, argv);
@@ -93,8 +109,15 @@ int main(int argc, char** argv) {
     case CommandServer::Claim::claimed:
         break;
     case CommandServer::Claim::alreadyRunning: {
-        const CommandClient::Result running =
-            CommandClient::send(server.socketPath(), {{QStringLiteral("command"), "hello"}}, 5000);
+        // Started again from the launcher: the running instance shows its settings, the one
+        // window that is reachable where there is no tray.
+        const CommandClient::Result running = CommandClient::send(
+            server.socketPath(), {{QStringLiteral("command"), "settings"}}, 5000);
+        if (running.status == CommandClient::Status::replied &&
+            running.reply.value(QStringLiteral("ok")).toBool()) {
+            out << CommandLine::settingsOpenedMessage(running.reply);
+            return CommandLine::exitOK;
+        }
         err << "plimsett: " << CommandLine::alreadyRunningMessage(running.reply);
         return CommandLine::exitFailed;
     }
@@ -115,6 +138,15 @@ int main(int argc, char** argv) {
         return CommandLine::exitFailed;
     }
     TerminationSignals terminationSignals;
+#ifdef PLIMSETT_HAVE_GNOME
+    // The tray menu for GNOME's top bar, where Plimsett's Shell extension shows it.
+    std::unique_ptr<StatusMenuBus> menuBus;
+    QObject::connect(&delegate, &AppDelegate::launched, [&] {
+        if (delegate.menu()) {
+            menuBus = std::make_unique<StatusMenuBus>(*delegate.menu());
+        }
+    });
+#endif
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         // The icon appears by itself once a tray starts; until then the command line still works.
         err << "plimsett: there is no system tray yet; Plimsett runs and its icon appears when a "

@@ -1,5 +1,6 @@
 #include "platform/PlatformBackend.h"
 
+#include "platform/gnome/GnomePlatformBackend.h"
 #include "platform/linux/DesktopSession.h"
 #include "platform/x11/X11PlatformBackend.h"
 
@@ -12,6 +13,7 @@ PlatformBackend makePlatformBackend() {
     case DesktopSession::Kind::none:
         return makeX11PlatformBackend();
     case DesktopSession::Kind::gnomeWayland:
+        return makeGnomePlatformBackend();
     case DesktopSession::Kind::kdeWayland:
     case DesktopSession::Kind::otherWayland:
         break;

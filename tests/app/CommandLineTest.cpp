@@ -53,6 +53,9 @@ TEST(CommandLineParseTest, CommandsOptionsAndMistakes) {
         {{"status", "save"}, Action::usageError, "status", false},
         {{"status", "--verbose"}, Action::usageError, "status", false},
         {{"--json"}, Action::usageError, "", true},
+        {{"install-extension"}, Action::installExtension, "install-extension", false},
+        {{"install-extension", "--json"}, Action::usageError, "install-extension", true},
+        {{"install-extension", "save"}, Action::usageError, "install-extension", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());

@@ -175,6 +175,24 @@ TEST_F(OnboardingViewTest, WhereAccessCanNeverComeTheProblemStandsInForTheSpinne
     EXPECT_EQ(dones, 1);
 }
 
+TEST_F(OnboardingViewTest, AGnomeSessionGetsTheExtensionTextsAndItsButtonInstallsIt) {
+    harness.setTrusted(false);
+    int requests = 0;
+    auto watcher = AccessibilityWatcher::make(harness.permission, timers);
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+    const OnboardingView::Texts texts = OnboardingView::textsForThisDesktop();
+    qunsetenv("XDG_SESSION_TYPE");
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    OnboardingView onboarding(
+        watcher, [] {}, [&] { ++requests; }, QString(), texts);
+    onboarding.show();
+    EXPECT_EQ(onboarding.titleText(), QStringLiteral("Plimsett needs its GNOME Shell extension"));
+    EXPECT_TRUE(onboarding.stepTexts().join(' ').contains("only after you log in again"));
+    onboarding.button()->click();
+    EXPECT_EQ(requests, 1);
+}
+
 TEST(QtTimerApiTest, FiresUntilInvalidatedAlsoWhenTheHandleIsDropped) {
     QtTimerApi timers;
     int kept = 0;

@@ -102,10 +102,12 @@ TEST_F(ProgramTest, OneInstanceAnswersTheCommandLineAndQuitsOnRequest) {
     EXPECT_FALSE(s["access"].toBool());
     EXPECT_TRUE(s["layoutFile"].toString().startsWith(home.path() + "/data/"));
 
+    // Started again, it opens the running instance's settings window.
     Run second = run({});
-    EXPECT_EQ(second.exitCode, 1);
-    EXPECT_TRUE(second.err.contains(QStringLiteral("already running (process %1)").arg(pid)))
-        << second.err.toStdString();
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_TRUE(second.out.contains(
+        QStringLiteral("already running (process %1); its settings window is open").arg(pid)))
+        << second.out.toStdString() << second.err.toStdString();
     EXPECT_EQ(instance.state(), QProcess::Running);
 
     Run save = run({"save"});

@@ -1,0 +1,56 @@
+#include "platform/gnome/GnomeShellProxy.h"
+
+#include <QDBusMessage>
+#include <QJsonDocument>
+
+namespace plimsett {
+
+GnomeShellProxy::GnomeShellProxy(QDBusConnection connection) : connection_(std::move(connection)) {}
+
+bool GnomeShellProxy::answers() const {
+    if (!connection_.isConnected()) {
+        return false;
+    }
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(busName, objectPath, interfaceName, "GetVersion");
+    const QDBusMessage reply =
+        connection_.call(call, QDBus::Block, static_cast<int>(pingTimeout.count()));
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
+}
+
+std::optional<QJsonArray> GnomeShellProxy::listWindows() const {
+    return jsonCall(QStringLiteral("ListWindows"), {}, listTimeout);
+}
+
+std::optional<QJsonArray> GnomeShellProxy::listMonitors() const {
+    return jsonCall(QStringLiteral("ListMonitors"), {}, listTimeout);
+}
+
+std::optional<QJsonArray> GnomeShellProxy::moveWindows(const QJsonArray& moves) const {
+    const QString text = QString::fromUtf8(QJsonDocument(moves).toJson(QJsonDocument::Compact));
+    return jsonCall(QStringLiteral("MoveWindows"), {text}, moveTimeout);
+}
+
+std::optional<QJsonArray> GnomeShellProxy::jsonCall(const QString& method,
+                                                    const QVariantList& arguments,
+                                                    std::chrono::milliseconds timeout) const {
+    if (!connection_.isConnected()) {
+        return std::nullopt;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(busName, objectPath, interfaceName, method);
+    call.setArguments(arguments);
+    const QDBusMessage reply =
+        connection_.call(call, QDBus::Block, static_cast<int>(timeout.count()));
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        return std::nullopt;
+    }
+    QJsonParseError error{};
+    const QJsonDocument document =
+        QJsonDocument::fromJson(reply.arguments().constFirst().toString().toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray()) {
+        return std::nullopt;
+    }
+    return document.array();
+}
+
+} // namespace plimsett

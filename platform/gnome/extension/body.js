@@ -1,0 +1,459 @@
+// What Plimsett's C++ backend needs of the Shell, on the session bus, and nothing more: the
+// normal windows, their moves, the monitors and their changes. Plus a top-bar menu that mirrors
+// the program's tray menu, since stock GNOME has no tray. This text is shared by both forms of
+// the extension; the build puts the imports of each Shell version around it.
+
+const BUS_NAME = 'tamblin_engineering.Plimsett.Shell';
+const OBJECT_PATH = '/tamblin_engineering/Plimsett/Shell';
+const INTERFACE_VERSION = 1;
+
+const APP_BUS_NAME = 'tamblin_engineering.Plimsett';
+const APP_MENU_PATH = '/tamblin_engineering/Plimsett/Menu';
+const APP_MENU_INTERFACE = 'tamblin_engineering.Plimsett.Menu1';
+
+// A batch of moves is answered once every window has its frame, or after this long (clients
+// take a new size in their own time).
+const MOVE_CONFIRMATION_MS = 1500;
+const MOVE_POLL_MS = 15;
+const MOVE_RETRY_POLLS = 10;
+// The edge tolerance under which a window counts as in place.
+const FRAME_TOLERANCE = 2;
+
+const SHELL_INTERFACE = `
+<node>
+  <interface name="tamblin_engineering.Plimsett.Shell1">
+    <method name="GetVersion">
+      <arg type="u" direction="out" name="version"/>
+    </method>
+    <method name="ListWindows">
+      <arg type="s" direction="out" name="windows"/>
+    </method>
+    <method name="MoveWindows">
+      <arg type="s" direction="in" name="moves"/>
+      <arg type="s" direction="out" name="results"/>
+    </method>
+    <method name="ListMonitors">
+      <arg type="s" direction="out" name="monitors"/>
+    </method>
+    <signal name="MonitorsChanged"/>
+    <signal name="WorkAreasChanged"/>
+  </interface>
+</node>`;
+
+const MAXIMIZE_HORIZONTAL = 1;
+const MAXIMIZE_VERTICAL = 2;
+
+function rectObject(r) {
+    return {x: r.x, y: r.y, width: r.width, height: r.height};
+}
+
+// Meta's maximisation state as flags (1 horizontal, 2 vertical), across the Shell versions that
+// changed how it is read.
+function maximizeFlagsOf(window) {
+    if (typeof window.get_maximize_flags === 'function')
+        return window.get_maximize_flags();
+    if (typeof window.get_maximized === 'function')
+        return window.get_maximized();
+    return (window.maximized_horizontally ? MAXIMIZE_HORIZONTAL : 0) |
+        (window.maximized_vertically ? MAXIMIZE_VERTICAL : 0);
+}
+
+function unmaximize(window) {
+    if (window.unmaximize.length === 0)
+        window.unmaximize();
+    else
+        window.unmaximize(Meta.MaximizeFlags.BOTH);
+}
+
+function maximize(window, flags) {
+    if (typeof window.set_maximize_flags === 'function')
+        window.set_maximize_flags(flags);
+    else
+        window.maximize(flags);
+}
+
+function monitorManager() {
+    if (global.backend && typeof global.backend.get_monitor_manager === 'function')
+        return global.backend.get_monitor_manager();
+    return Meta.MonitorManager.get();
+}
+
+// The windows a user would call application windows: normal, managed, not dialogs, not the
+// Shell's own.
+function isApplicationWindow(window) {
+    if (window.get_window_type() !== Meta.WindowType.NORMAL)
+        return false;
+    if (window.is_override_redirect() || window.is_skip_taskbar())
+        return false;
+    if (window.get_transient_for() !== null)
+        return false;
+    const pid = window.get_pid();
+    return pid !== SHELL_PID;
+}
+
+const SHELL_PID = new Gio.Credentials().get_unix_pid();
+
+function describeWindow(window) {
+    const app = Shell.WindowTracker.get_default().get_window_app(window);
+    const known = app !== null && !app.is_window_backed();
+    return {
+        id: String(window.get_id()),
+        wmClass: window.get_wm_class() ?? '',
+        appId: known ? app.get_id() ?? '' : '',
+        appName: known ? app.get_name() ?? '' : '',
+        sandboxedAppId: window.get_sandboxed_app_id() ?? '',
+        pid: window.get_pid(),
+        title: window.get_title() ?? '',
+        frame: rectObject(window.get_frame_rect()),
+        minimized: window.minimized,
+        fullscreen: window.is_fullscreen(),
+        maximizedHorizontally: (maximizeFlagsOf(window) & MAXIMIZE_HORIZONTAL) !== 0,
+        maximizedVertically: (maximizeFlagsOf(window) & MAXIMIZE_VERTICAL) !== 0,
+        monitor: window.get_monitor(),
+    };
+}
+
+function applicationWindows() {
+    return global.display.list_all_windows()
+        .filter(isApplicationWindow)
+        .sort((a, b) => a.get_stable_sequence() - b.get_stable_sequence());
+}
+
+function windowById(id) {
+    return global.display.list_all_windows().find(w => String(w.get_id()) === id) ?? null;
+}
+
+function withinTolerance(a, b) {
+    return Math.abs(a.x - b.x) < FRAME_TOLERANCE && Math.abs(a.y - b.y) < FRAME_TOLERANCE &&
+        Math.abs(a.width - b.width) < FRAME_TOLERANCE &&
+        Math.abs(a.height - b.height) < FRAME_TOLERANCE;
+}
+
+function centreInside(frame, target) {
+    const cx = frame.x + frame.width / 2;
+    const cy = frame.y + frame.height / 2;
+    return cx >= target.x && cx <= target.x + target.width && cy >= target.y &&
+        cy <= target.y + target.height;
+}
+
+// One requested move, checked by the caller's rule: a window to maximise again is done when it
+// is maximised that way with its centre in the target, any other one when its frame is the target.
+class PendingMove {
+    constructor(request) {
+        this.id = String(request.id);
+        this.target = {
+            x: Math.round(Number(request.x)),
+            y: Math.round(Number(request.y)),
+            width: Math.round(Number(request.width)),
+            height: Math.round(Number(request.height)),
+        };
+        this.maximize = Number(request.maximize) & (MAXIMIZE_HORIZONTAL | MAXIMIZE_VERTICAL);
+        this.window = windowById(this.id);
+        this.valid = Object.values(this.target).every(Number.isFinite) &&
+            this.target.width > 0 && this.target.height > 0;
+    }
+
+    start() {
+        const window = this.window;
+        if (window === null || !this.valid)
+            return;
+        if (maximizeFlagsOf(window) !== 0)
+            unmaximize(window);
+        const {x, y, width, height} = this.target;
+        window.move_resize_frame(false, x, y, width, height);
+        if (this.maximize !== 0)
+            maximize(window, this.maximize);
+    }
+
+    // Asks again for a plain frame that has not come: a client may still answer the configure of
+    // an un-maximise with its old size after the move was asked for.
+    retry() {
+        if (this.maximize === 0 && !this.isDone()) {
+            const {x, y, width, height} = this.target;
+            this.window.move_resize_frame(false, x, y, width, height);
+        }
+    }
+
+    exists() {
+        return this.window !== null && windowById(this.id) === this.window;
+    }
+
+    isDone() {
+        if (!this.valid || !this.exists())
+            return true;
+        const frame = this.window.get_frame_rect();
+        if (this.maximize !== 0) {
+            return (maximizeFlagsOf(this.window) & this.maximize) === this.maximize &&
+                centreInside(frame, this.target);
+        }
+        return withinTolerance(frame, this.target);
+    }
+
+    result() {
+        if (!this.exists())
+            return {id: this.id, exists: false};
+        const flags = maximizeFlagsOf(this.window);
+        return {
+            id: this.id,
+            exists: true,
+            frame: rectObject(this.window.get_frame_rect()),
+            maximizedHorizontally: (flags & MAXIMIZE_HORIZONTAL) !== 0,
+            maximizedVertically: (flags & MAXIMIZE_VERTICAL) !== 0,
+        };
+    }
+}
+
+function jsonReply(invocation, value) {
+    invocation.return_value(new GLib.Variant('(s)', [JSON.stringify(value)]));
+}
+
+function errorReply(invocation, message) {
+    invocation.return_dbus_error('tamblin_engineering.Plimsett.Shell1.Error.InvalidArgs', message);
+}
+
+class ShellService {
+    constructor() {
+        this._pendingTimers = new Set();
+        this._signals = [];
+    }
+
+    start() {
+        this._exported = Gio.DBusExportedObject.wrapJSObject(SHELL_INTERFACE, this);
+        this._exported.export(Gio.DBus.session, OBJECT_PATH);
+        this._nameId = Gio.bus_own_name_on_connection(
+            Gio.DBus.session, BUS_NAME, Gio.BusNameOwnerFlags.NONE, null, null);
+        this._signals.push([Main.layoutManager,
+            Main.layoutManager.connect('monitors-changed',
+                () => this._exported.emit_signal('MonitorsChanged', null))]);
+        this._signals.push([global.display,
+            global.display.connect('workareas-changed',
+                () => this._exported.emit_signal('WorkAreasChanged', null))]);
+    }
+
+    stop() {
+        for (const [object, id] of this._signals)
+            object.disconnect(id);
+        this._signals = [];
+        for (const id of this._pendingTimers)
+            GLib.source_remove(id);
+        this._pendingTimers.clear();
+        if (this._nameId) {
+            Gio.bus_unown_name(this._nameId);
+            this._nameId = 0;
+        }
+        if (this._exported) {
+            this._exported.unexport();
+            this._exported = null;
+        }
+    }
+
+    GetVersion() {
+        return INTERFACE_VERSION;
+    }
+
+    ListWindows() {
+        return JSON.stringify(applicationWindows().map(describeWindow));
+    }
+
+    MoveWindowsAsync([movesJson], invocation) {
+        let requests;
+        try {
+            requests = JSON.parse(movesJson);
+        } catch (e) {
+            errorReply(invocation, `the moves are not JSON: ${e.message}`);
+            return;
+        }
+        if (!Array.isArray(requests) ||
+            !requests.every(r => r !== null && typeof r === 'object' && 'id' in r)) {
+            errorReply(invocation, 'the moves are not a list of objects with an id');
+            return;
+        }
+        const moves = requests.map(r => new PendingMove(r));
+        for (const move of moves)
+            move.start();
+        const answer = () => jsonReply(invocation, moves.map(m => m.result()));
+        if (moves.every(m => m.isDone())) {
+            answer();
+            return;
+        }
+        // The clients take their new sizes in their own time; wait for all of them at once.
+        const deadline = GLib.get_monotonic_time() + MOVE_CONFIRMATION_MS * 1000;
+        let polls = 0;
+        const id = GLib.timeout_add(GLib.PRIORITY_DEFAULT, MOVE_POLL_MS, () => {
+            if (moves.every(m => m.isDone()) || GLib.get_monotonic_time() >= deadline) {
+                this._pendingTimers.delete(id);
+                answer();
+                return GLib.SOURCE_REMOVE;
+            }
+            if (++polls % MOVE_RETRY_POLLS === 0)
+                moves.forEach(m => m.retry());
+            return GLib.SOURCE_CONTINUE;
+        });
+        this._pendingTimers.add(id);
+    }
+
+    ListMonitorsAsync(_params, invocation) {
+        // Mutter's own display configuration knows the connectors and EDID identities; asked
+        // asynchronously, since it is served by this very process.
+        Gio.DBus.session.call('org.gnome.Mutter.DisplayConfig', '/org/gnome/Mutter/DisplayConfig',
+            'org.gnome.Mutter.DisplayConfig', 'GetCurrentState', null, null,
+            Gio.DBusCallFlags.NONE, 5000, null, (connection, result) => {
+                let state = null;
+                try {
+                    state = connection.call_finish(result).recursiveUnpack();
+                } catch (e) {
+                    logError(e, 'Plimsett: GetCurrentState');
+                }
+                jsonReply(invocation, describeMonitors(state));
+            });
+    }
+}
+
+function describeMonitors(state) {
+    const display = global.display;
+    const count = display.get_n_monitors();
+    const workspace = global.workspace_manager.get_active_workspace();
+    const manager = monitorManager();
+    const logicalMonitors = state ? state[2] : [];
+    const physical = state ? state[1] : [];
+    const monitors = [];
+    for (let index = 0; index < count; index++) {
+        const geometry = display.get_monitor_geometry(index);
+        monitors.push({
+            index,
+            primary: index === display.get_primary_monitor(),
+            geometry: rectObject(geometry),
+            workArea: rectObject(workspace.get_work_area_for_monitor(index)),
+            connector: '',
+            vendor: '',
+            product: '',
+            serial: '',
+            displayName: '',
+            builtin: false,
+        });
+    }
+    // A logical monitor that mirrors several connectors is told by its first one.
+    for (const [x, y, , , , specs] of logicalMonitors) {
+        for (const [connector] of specs) {
+            let index = -1;
+            if (manager && typeof manager.get_monitor_for_connector === 'function')
+                index = manager.get_monitor_for_connector(connector);
+            if (index < 0 || index >= count)
+                index = monitors.findIndex(m => m.geometry.x === x && m.geometry.y === y);
+            if (index < 0 || monitors[index].connector !== '')
+                continue;
+            const monitor = monitors[index];
+            monitor.connector = connector;
+            const described = physical.find(([spec]) => spec[0] === connector);
+            if (described) {
+                const [[, vendor, product, serial], , properties] = described;
+                monitor.vendor = vendor;
+                monitor.product = product;
+                monitor.serial = serial;
+                monitor.displayName = properties['display-name'] ?? '';
+                monitor.builtin = properties['is-builtin'] === true;
+            }
+        }
+    }
+    return monitors;
+}
+
+// The program's tray menu in the top bar. The menu's items come from the running program each
+// time the menu opens (its texts and states are the program's own), and choosing one asks the
+// program to carry it out. The indicator shows only while the program runs.
+class MenuIndicator {
+    start() {
+        this._watchId = Gio.bus_watch_name_on_connection(Gio.DBus.session, APP_BUS_NAME,
+            Gio.BusNameWatcherFlags.NONE, () => this._show(), () => this._hide());
+    }
+
+    stop() {
+        if (this._watchId) {
+            Gio.bus_unwatch_name(this._watchId);
+            this._watchId = 0;
+        }
+        this._hide();
+    }
+
+    _show() {
+        if (this._button)
+            return;
+        this._button = new PanelMenu.Button(0.0, 'Plimsett', false);
+        this._button.add_child(new St.Icon({
+            icon_name: 'video-display-symbolic',
+            style_class: 'system-status-icon',
+        }));
+        this._loading = new PopupMenu.PopupMenuItem('Plimsett', {reactive: false});
+        this._button.menu.addMenuItem(this._loading);
+        this._button.menu.connect('open-state-changed', (_menu, open) => {
+            if (open)
+                this._refresh();
+        });
+        Main.panel.addToStatusArea('plimsett-menu', this._button);
+    }
+
+    _hide() {
+        this._button?.destroy();
+        this._button = null;
+    }
+
+    _call(method, parameters, replyType, onReply) {
+        Gio.DBus.session.call(APP_BUS_NAME, APP_MENU_PATH, APP_MENU_INTERFACE, method, parameters,
+            replyType, Gio.DBusCallFlags.NONE, 5000, null, (connection, result) => {
+                try {
+                    const reply = connection.call_finish(result);
+                    onReply?.(reply);
+                } catch (e) {
+                    logError(e, `Plimsett: ${method}`);
+                }
+            });
+    }
+
+    _refresh() {
+        this._call('GetItems', null, new GLib.VariantType('(s)'), reply => {
+            const button = this._button;
+            if (!button)
+                return;
+            let items = [];
+            try {
+                items = JSON.parse(reply.deepUnpack()[0]);
+            } catch (e) {
+                logError(e, 'Plimsett: menu items');
+            }
+            button.menu.removeAll();
+            items.forEach((item, index) => {
+                if (item.separator) {
+                    button.menu.addMenuItem(new PopupMenu.PopupSeparatorMenuItem());
+                    return;
+                }
+                const title = String(item.title ?? '');
+                let menuItem;
+                if (item.checkable) {
+                    menuItem = new PopupMenu.PopupSwitchMenuItem(title, item.checked === true);
+                } else {
+                    menuItem = new PopupMenu.PopupMenuItem(title);
+                }
+                menuItem.setSensitive(item.enabled !== false);
+                menuItem.connect('activate', () => this._call('Activate',
+                    new GLib.Variant('(us)', [index, title]), null, null));
+                button.menu.addMenuItem(menuItem);
+            });
+        });
+    }
+}
+
+class PlimsettExtension {
+    enable() {
+        this._service = new ShellService();
+        this._service.start();
+        this._indicator = new MenuIndicator();
+        this._indicator.start();
+    }
+
+    disable() {
+        this._indicator?.stop();
+        this._indicator = null;
+        this._service?.stop();
+        this._service = null;
+    }
+}

@@ -1,0 +1,260 @@
+// The GNOME backend on a headless GNOME Shell with Plimsett's extension, real Wayland clients and
+// two virtual monitors. What the backend reports is checked against the probe extension's view.
+#include "engine/InMemoryDefaultsDatabase.h"
+#include "platform/PlatformBackend.h"
+#include "platform/gnome/GnomeAccessPermission.h"
+#include "platform/gnome/GnomeDisplayEventMonitor.h"
+#include "platform/gnome/GnomeDisplayProvider.h"
+#include "platform/gnome/GnomeShellProxy.h"
+#include "platform/gnome/GnomeWindowSystem.h"
+#include "tests/gnome/support/GnomeShellSession.h"
+#include "tests/support/FakeDisplayProvider.h"
+#include "tests/support/FakeWindowSystem.h"
+#include "tests/support/ManualScheduler.h"
+#include "tests/support/TemporaryDirectory.h"
+#include "tests/x11/support/Polling.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+
+#include <cmath>
+
+namespace plimsett {
+namespace {
+
+using testing::FakeDisplayProvider;
+using testing::FakeWindowSystem;
+using testing::GnomeShellSession;
+using testing::ManualScheduler;
+using testing::TemporaryDirectory;
+using testing::waitUntil;
+using testing::WaylandClient;
+
+bool near(const Rect& a, const Rect& b) {
+    return std::fabs(a.x - b.x) < 2 && std::fabs(a.y - b.y) < 2 &&
+           std::fabs(a.width - b.width) < 2 && std::fabs(a.height - b.height) < 2;
+}
+
+std::string describe(const Rect& r) {
+    return "(" + std::to_string(r.x) + ", " + std::to_string(r.y) + ", " + std::to_string(r.width) +
+           ", " + std::to_string(r.height) + ")";
+}
+
+const LiveWindow* find(const std::vector<LiveWindow>& windows, const std::string& title) {
+    for (const LiveWindow& w : windows) {
+        if (w.title == title) {
+            return &w;
+        }
+    }
+    return nullptr;
+}
+
+class GnomeBackendTest : public ::testing::Test {
+protected:
+    GnomeShellSession& session = GnomeShellSession::shared();
+    std::shared_ptr<GnomeShellProxy> shell = std::make_shared<GnomeShellProxy>();
+    GnomeWindowSystem windowSystem{shell};
+};
+
+TEST_F(GnomeBackendTest, ListsTheNormalWindowsOfEachApplicationInOrder) {
+    WaylandClient editor("org.example.Editor");
+    WaylandClient viewer("org.example.Viewer");
+    editor.open("Notes", 500, 400);
+    viewer.open("Photo", 600, 450);
+    editor.open("Draft", 400, 300);
+    editor.open("Find", 300, 200, "dialog-of Notes");
+    editor.open("Hidden", 300, 250);
+    editor.minimize("Hidden");
+    viewer.maximize("Photo");
+    // Maximised, and the client has taken the size of the work area.
+    ASSERT_TRUE(waitUntil([&] {
+        const LiveWindow* photo = find(windowSystem.windows(), "Photo");
+        return photo != nullptr && photo->isMaximizedHorizontally && photo->isMaximizedVertically &&
+               photo->frame.width == 1920;
+    }));
+
+    const std::vector<LiveWindow> windows = windowSystem.windows();
+    // The dialog is left out; each application numbers its own windows in the Shell's order.
+    std::vector<std::string> listed;
+    for (const LiveWindow& w : windows) {
+        listed.push_back(w.bundleID + "/" + std::to_string(w.index) + "/" + w.title);
+    }
+    EXPECT_EQ(listed, (std::vector<std::string>{
+                          "org.example.Editor/0/Notes", "org.example.Editor/1/Draft",
+                          "org.example.Editor/2/Hidden", "org.example.Viewer/0/Photo"}));
+    for (const LiveWindow& w : windows) {
+        // No desktop entry: the class is the name too.
+        EXPECT_EQ(w.appName, w.bundleID);
+        const auto probed = session.frame(w.title);
+        ASSERT_TRUE(probed);
+        EXPECT_TRUE(near(w.frame, probed->frame))
+            << w.title << " listed at " << describe(w.frame) << ", the Shell has it at "
+            << describe(probed->frame);
+        EXPECT_EQ(w.isMinimized, w.title == "Hidden") << w.title;
+        EXPECT_EQ(w.isMaximizedVertically, w.title == "Photo") << w.title;
+        EXPECT_FALSE(w.isFullScreen);
+    }
+    const LiveWindow* notes = find(windows, "Notes");
+    ASSERT_NE(notes, nullptr);
+    EXPECT_TRUE(near(notes->frame, Rect{notes->frame.x, notes->frame.y, 500, 400}))
+        << describe(notes->frame);
+}
+
+TEST_F(GnomeBackendTest, MovesAPassAtOnceAndFailsAWindowClosedJustBefore) {
+    WaylandClient client("org.example.Mover");
+    client.open("Left", 400, 300);
+    client.open("Right", 500, 350);
+    client.open("Big", 450, 300);
+    client.open("Gone", 300, 200);
+    client.maximize("Big");
+    ASSERT_TRUE(waitUntil([&] {
+        const LiveWindow* big = find(windowSystem.windows(), "Big");
+        return big != nullptr && big->isMaximized() && big->frame.width == 1920;
+    }));
+    const std::vector<LiveWindow> windows = windowSystem.windows();
+    const LiveWindow* left = find(windows, "Left");
+    const LiveWindow* right = find(windows, "Right");
+    const LiveWindow* big = find(windows, "Big");
+    const LiveWindow* gone = find(windows, "Gone");
+    ASSERT_TRUE(left && right && big && gone);
+    client.close("Gone");
+
+    // One window resized on the left monitor, one sent to the right one and maximised again
+    // there, one maximised now and asked to be plain, one closed just before.
+    const Rect leftFrame{120, 140, 640, 480};
+    const Rect rightFrame{2000, 100, 700, 500};
+    const Rect bigFrame{300, 400, 800, 500};
+    const std::vector<bool> results = windowSystem.moveAll({
+        WindowMove{*left, leftFrame},
+        WindowMove{*right, rightFrame, true, true},
+        WindowMove{*big, bigFrame},
+        WindowMove{*gone, Rect{10, 10, 300, 200}},
+    });
+    EXPECT_EQ(results, (std::vector<bool>{true, true, true, false}));
+
+    EXPECT_TRUE(near(session.frame("Left")->frame, leftFrame))
+        << describe(session.frame("Left")->frame);
+    EXPECT_TRUE(near(session.frame("Big")->frame, bigFrame))
+        << describe(session.frame("Big")->frame);
+    // Maximised on the right monitor: its work area (1920, 0, 1280, 800).
+    EXPECT_TRUE(near(session.frame("Right")->frame, Rect{1920, 0, 1280, 800}))
+        << describe(session.frame("Right")->frame);
+    const std::vector<LiveWindow> after = windowSystem.windows();
+    EXPECT_TRUE(find(after, "Right")->isMaximized());
+    EXPECT_FALSE(find(after, "Big")->isMaximized());
+
+    // One window on its own, and a frame no window can take.
+    EXPECT_TRUE(windowSystem.move(*left, Rect{50, 60, 300, 250}));
+    EXPECT_TRUE(near(session.frame("Left")->frame, Rect{50, 60, 300, 250}));
+    EXPECT_FALSE(windowSystem.move(*gone, Rect{50, 60, 300, 250}));
+    EXPECT_FALSE(windowSystem.move(*left, Rect{NAN, 0, 300, 250}));
+}
+
+TEST_F(GnomeBackendTest, ReportsTheMonitorsWithTheirIdentityAndWorkArea) {
+    GnomeDisplayProvider provider(shell);
+    const DisplaySet set = provider.currentDisplaySet();
+    ASSERT_EQ(set.displays.size(), 2u);
+    const DisplayInfo& left = set.displays[0];
+    const DisplayInfo& right = set.displays[1];
+    EXPECT_EQ(left.frame, (Rect{0, 0, 1920, 1080}));
+    EXPECT_EQ(right.frame, (Rect{1920, 0, 1280, 800}));
+    // The top bar is on the primary monitor only.
+    EXPECT_GT(left.visibleFrame.y, 0);
+    EXPECT_EQ(left.visibleFrame.height, 1080 - left.visibleFrame.y);
+    EXPECT_EQ(right.visibleFrame, right.frame);
+    EXPECT_NE(left.uuid, right.uuid);
+    for (const DisplayInfo& d : set.displays) {
+        EXPECT_FALSE(d.uuid.empty());
+        EXPECT_FALSE(d.name.empty());
+        EXPECT_FALSE(d.isBuiltIn);
+    }
+    EXPECT_EQ(set.id.size(), 16u);
+
+    GnomeAccessPermission permission(shell);
+    EXPECT_TRUE(permission.isTrusted());
+    EXPECT_TRUE(windowSystem.isTrusted());
+}
+
+TEST_F(GnomeBackendTest, AGnomeWaylandSessionGetsThisBackendAndNeverXwayland) {
+    // The bench's session: Wayland, GNOME, and an Xwayland display that must not be taken.
+    setenv("DISPLAY", ":99", 1);
+    const PlatformBackend backend = makePlatformBackend();
+    unsetenv("DISPLAY");
+    EXPECT_TRUE(backend.problem.empty()) << backend.problem;
+    EXPECT_NE(dynamic_cast<GnomeWindowSystem*>(backend.windowSystem.get()), nullptr);
+    EXPECT_NE(dynamic_cast<GnomeDisplayProvider*>(backend.displayProvider.get()), nullptr);
+    EXPECT_TRUE(backend.permission->isTrusted());
+}
+
+// A real controller on fakes and a manual clock: the settle never runs, so every event the
+// monitor delivers stays visible in the controller's phase and pending events.
+class GnomeEventMonitorTest : public ::testing::Test {
+protected:
+    GnomeEventMonitorTest() {
+        windowSystem->addWindow("org.example.Editor", "Notes", Rect{100, 100, 400, 300});
+        controller = makeController();
+    }
+
+    std::shared_ptr<LayoutController> makeController() {
+        auto c = LayoutController::make(
+            windowSystem,
+            std::make_shared<FakeDisplayProvider>(std::vector<DisplayInfo>{
+                FakeDisplayProvider::display("Meta-0", Rect{0, 0, 1920, 1080})}),
+            std::make_shared<LayoutStore>(files / (std::to_string(++stores) + ".json")),
+            std::make_shared<Preferences>(std::make_shared<InMemoryDefaultsDatabase>()), scheduler,
+            scheduler->clock(), "Built-in");
+        c->start();
+        return c;
+    }
+
+    bool received(DisplayEvent event) const { return controller->pendingEvents().contains(event); }
+
+    GnomeShellSession& session = GnomeShellSession::shared();
+    TemporaryDirectory files;
+    int stores = 0;
+    std::shared_ptr<ManualScheduler> scheduler = std::make_shared<ManualScheduler>();
+    std::shared_ptr<FakeWindowSystem> windowSystem = std::make_shared<FakeWindowSystem>();
+    std::shared_ptr<LayoutController> controller;
+};
+
+TEST_F(GnomeEventMonitorTest, EachSignalReachesTheControllerAndAStoppedMonitorIsSilent) {
+    GnomeDisplayEventMonitor monitor(controller);
+    monitor.start();
+    monitor.start();
+    auto quiet = makeController();
+    GnomeDisplayEventMonitor stopped(quiet);
+    stopped.start();
+    stopped.stop();
+    stopped.stop();
+    EXPECT_FALSE(stopped.isRegistered());
+
+    // A dock reserving space changes the work area only.
+    session.setBottomBar(true);
+    ASSERT_TRUE(waitUntil([&] { return received(DisplayEvent::screenParameters); }));
+    session.setBottomBar(false);
+    EXPECT_FALSE(received(DisplayEvent::reconfigured));
+
+    ASSERT_TRUE(session.unplugSecondMonitor());
+    ASSERT_TRUE(waitUntil([&] { return received(DisplayEvent::reconfigured); }));
+    EXPECT_EQ(controller->phase(), LayoutController::Phase::settling);
+    ASSERT_TRUE(session.plugBack());
+    ASSERT_TRUE(waitUntil([&] {
+        return GnomeDisplayProvider(std::make_shared<GnomeShellProxy>())
+                   .currentDisplaySet()
+                   .displays.size() == 2;
+    }));
+
+    // Sleep and wake come from logind, as in every Linux session.
+    ASSERT_TRUE(waitUntil([&] { return monitor.holdsSleepDelay(); }));
+    session.logind().sleep();
+    ASSERT_TRUE(waitUntil([&] { return controller->phase() == LayoutController::Phase::asleep; }));
+    session.logind().wake();
+    ASSERT_TRUE(waitUntil([&] { return controller->phase() != LayoutController::Phase::asleep; }));
+
+    EXPECT_TRUE(quiet->pendingEvents().empty());
+    EXPECT_EQ(quiet->phase(), LayoutController::Phase::stable);
+}
+
+} // namespace
+} // namespace plimsett

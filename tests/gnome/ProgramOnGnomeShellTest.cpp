@@ -1,0 +1,229 @@
+// The real program on the headless GNOME Shell: a monitor unplugged and plugged back under a
+// running Plimsett, and a restore on command after a restart. Where the windows end up is read
+// through the probe extension, not through Plimsett's.
+#include "platform/gnome/GnomeShellProxy.h"
+#include "platform/gnome/GnomeWindowSystem.h"
+#include "tests/gnome/support/GnomeShellSession.h"
+#include "tests/x11/support/ChildProcess.h"
+#include "tests/x11/support/Polling.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+#include <map>
+
+namespace plimsett {
+namespace {
+
+using testing::ChildProcess;
+using testing::GnomeShellSession;
+using testing::waitUntil;
+using testing::WaylandClient;
+
+const QString menuService = QStringLiteral("tamblin_engineering.Plimsett");
+const QString menuPath = QStringLiteral("/tamblin_engineering/Plimsett/Menu");
+const QString menuInterface = QStringLiteral("tamblin_engineering.Plimsett.Menu1");
+
+bool near(const Rect& a, const Rect& b) {
+    return std::fabs(a.x - b.x) <= 2 && std::fabs(a.y - b.y) <= 2 &&
+           std::fabs(a.width - b.width) <= 2 && std::fabs(a.height - b.height) <= 2;
+}
+
+std::string describe(const Rect& r) {
+    return "(" + std::to_string(r.x) + ", " + std::to_string(r.y) + ", " + std::to_string(r.width) +
+           ", " + std::to_string(r.height) + ")";
+}
+
+class ProgramOnGnomeShellTest : public ::testing::Test {
+protected:
+    ProgramOnGnomeShellTest() {
+        notes.open("Shopping", 500, 350);
+        notes.open("Letter", 600, 420);
+        mail.open("Inbox", 700, 450);
+        mail.open("Outbox", 520, 380);
+        // Two windows on each monitor.
+        place({{"Shopping", Rect{100, 120, 500, 350}},
+               {"Letter", Rect{2000, 150, 600, 420}},
+               {"Inbox", Rect{2300, 300, 700, 450}},
+               {"Outbox", Rect{700, 500, 520, 380}}});
+    }
+
+    ~ProgramOnGnomeShellTest() override {
+        if (program && program->isRunning()) {
+            plimsett({"quit"});
+            program->wait(std::chrono::seconds(10));
+        }
+    }
+
+    // Puts windows at frames through the backend (the bench's own doing, not under test here).
+    void place(const std::map<std::string, Rect>& frames) {
+        std::vector<WindowMove> moves;
+        // A window just opened may not have its frame yet.
+        ASSERT_TRUE(waitUntil([&] {
+            moves.clear();
+            for (const LiveWindow& w : windowSystem.windows()) {
+                if (const auto found = frames.find(w.title); found != frames.end()) {
+                    moves.push_back(WindowMove{w, found->second});
+                }
+            }
+            return moves.size() == frames.size();
+        }));
+        const std::vector<bool> placed = windowSystem.moveAll(moves);
+        ASSERT_EQ(placed, std::vector<bool>(moves.size(), true));
+    }
+
+    std::pair<int, std::string> plimsett(const std::vector<std::string>& arguments) {
+        return ChildProcess::run(PLIMSETT_PROGRAM, arguments, {}, std::chrono::seconds(30));
+    }
+
+    QJsonObject status() {
+        const auto [code, out] = plimsett({"status", "--json"});
+        return code == 0 ? QJsonDocument::fromJson(QByteArray::fromStdString(out)).object()
+                         : QJsonObject();
+    }
+
+    void startProgram() {
+        ChildProcess::Options options;
+        options.environment = {{"QT_QPA_PLATFORM", "wayland"}};
+        options.logFile = (session.directory() / "plimsett.log").string();
+        program =
+            std::make_unique<ChildProcess>(PLIMSETT_PROGRAM, std::vector<std::string>{}, options);
+        ASSERT_TRUE(
+            waitUntil([&] { return status().value("access").toBool(); }, std::chrono::seconds(30)))
+            << "the program does not see the Shell's windows";
+    }
+
+    // The program's menu on the session bus, as the top bar's indicator reads it.
+    QJsonArray menuItems() {
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(
+            QDBusMessage::createMethodCall(menuService, menuPath, menuInterface, "GetItems"),
+            QDBus::Block, 5000);
+        return reply.arguments().isEmpty()
+                   ? QJsonArray()
+                   : QJsonDocument::fromJson(reply.arguments().constFirst().toString().toUtf8())
+                         .array();
+    }
+
+    bool activate(uint index, const QString& title) {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(menuService, menuPath, menuInterface, "Activate");
+        call << index << title;
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
+        return !reply.arguments().isEmpty() && reply.arguments().constFirst().toBool();
+    }
+
+    bool displaysAre(int count) {
+        const QJsonObject s = status();
+        return s.value("phase").toString() == "stable" &&
+               s.value("displaySet").toObject().value("displays").toArray().size() == count;
+    }
+
+    std::map<std::string, Rect> frames() {
+        std::map<std::string, Rect> out;
+        for (const auto& f : session.frames()) {
+            if (f.title == "Shopping" || f.title == "Letter" || f.title == "Inbox" ||
+                f.title == "Outbox") {
+                out[f.title] = f.frame;
+            }
+        }
+        return out;
+    }
+
+    bool allBack(const std::map<std::string, Rect>& saved) {
+        const auto now = frames();
+        for (const auto& [title, frame] : saved) {
+            const auto found = now.find(title);
+            if (found == now.end() || !near(found->second, frame)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void expectAllBack(const std::map<std::string, Rect>& saved) {
+        EXPECT_TRUE(waitUntil([&] { return allBack(saved); }, std::chrono::seconds(10)));
+        const auto now = frames();
+        for (const auto& [title, frame] : saved) {
+            ASSERT_TRUE(now.contains(title)) << title;
+            EXPECT_TRUE(near(now.at(title), frame)) << title << " is at " << describe(now.at(title))
+                                                    << ", saved at " << describe(frame);
+        }
+    }
+
+    GnomeShellSession& session = GnomeShellSession::shared();
+    GnomeWindowSystem windowSystem{std::make_shared<GnomeShellProxy>()};
+    WaylandClient notes{"org.example.Notes"};
+    WaylandClient mail{"org.example.Mail"};
+    std::unique_ptr<ChildProcess> program;
+};
+
+TEST_F(ProgramOnGnomeShellTest, WindowsGoBackWhenTheirMonitorReturns) {
+    startProgram();
+    // Saved from the top bar's menu, the way the extension asks the program.
+    ASSERT_TRUE(waitUntil([&] { return session.indicatorShown(); }));
+    const QJsonArray items = menuItems();
+    qsizetype saveItem = -1;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (items[i].toObject().value("title").toString() == "Save Layout Now") {
+            saveItem = i;
+        }
+    }
+    ASSERT_GE(saveItem, 0) << QJsonDocument(items).toJson().toStdString();
+    EXPECT_TRUE(items[saveItem].toObject().value("enabled").toBool());
+    EXPECT_FALSE(activate(static_cast<uint>(saveItem), "Restore Layout"));
+    ASSERT_TRUE(activate(static_cast<uint>(saveItem), "Save Layout Now"));
+    ASSERT_TRUE(waitUntil(
+        [&] { return status().value("layout").toObject().value("windowCount").toInt() == 4; }));
+    const auto saved = frames();
+    ASSERT_EQ(saved.size(), 4u);
+
+    // Unplugged: the Shell piles the right monitor's windows onto the left one.
+    ASSERT_TRUE(session.unplugSecondMonitor());
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            for (const auto& [title, frame] : frames()) {
+                if (frame.x >= 1920) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        std::chrono::seconds(10)));
+    ASSERT_TRUE(waitUntil([&] { return displaysAre(1); }, std::chrono::seconds(20)));
+    EXPECT_FALSE(allBack(saved));
+
+    // Plugged back: after the settle, every window is where it was saved.
+    ASSERT_TRUE(session.plugBack());
+    ASSERT_TRUE(waitUntil([&] { return displaysAre(2); }, std::chrono::seconds(20)));
+    expectAllBack(saved);
+    EXPECT_EQ(status().value("lastRestore").toObject().value("failed").toInt(), 0);
+}
+
+TEST_F(ProgramOnGnomeShellTest, ARestoreAfterARestartPutsTheWindowsBack) {
+    startProgram();
+    ASSERT_EQ(plimsett({"save"}).first, 0);
+    const auto saved = frames();
+    ASSERT_EQ(plimsett({"quit"}).first, 0);
+    ASSERT_TRUE(program->wait(std::chrono::seconds(10)));
+
+    place({{"Shopping", Rect{300, 300, 400, 300}},
+           {"Letter", Rect{50, 60, 500, 400}},
+           {"Inbox", Rect{2100, 200, 600, 500}},
+           {"Outbox", Rect{1980, 40, 300, 250}}});
+    EXPECT_FALSE(allBack(saved));
+
+    startProgram();
+    const auto [code, out] = plimsett({"restore"});
+    EXPECT_EQ(code, 0) << out;
+    EXPECT_NE(out.find("4 moved"), std::string::npos) << out;
+    expectAllBack(saved);
+}
+
+} // namespace
+} // namespace plimsett

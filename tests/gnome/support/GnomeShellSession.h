@@ -1,0 +1,85 @@
+#pragma once
+
+#include "engine/Rect.h"
+#include "tests/x11/support/ChildProcess.h"
+#include "tests/x11/support/FakeLogind.h"
+#include "tests/x11/support/PrivateSystemBus.h"
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plimsett::testing {
+
+// A headless GNOME Shell of the tests' own, shared by every test of the process: a session bus,
+// a stand-in system bus with the fake logind, a private home and XDG folders (settings in a
+// GSettings key file), two virtual monitors (Meta-0 1920 x 1080 on the left, primary, and Meta-1
+// 1280 x 800 on its right), Plimsett's extension installed with `plimsett install-extension`'s
+// own code, and the tests' probe extension.
+//
+// The process's own environment is pointed at that session, so that the backend under test, the
+// program and the clients that the tests start all reach it.
+class GnomeShellSession {
+public:
+    struct Frame {
+        std::string title;
+        Rect frame;
+        bool minimized = false;
+    };
+
+    // Started on first use; throws (with the Shell's log) when the Shell or an extension does not
+    // come up.
+    static GnomeShellSession& shared();
+    // Stops the Shell and removes its folders; called at the end of the test program.
+    static void shutDown();
+
+    ~GnomeShellSession();
+
+    const std::filesystem::path& directory() const { return directory_; }
+    FakeLogind& logind() { return *logind_; }
+
+    // Read through the probe, not through Plimsett's extension: every window's title and frame.
+    std::vector<Frame> frames();
+    std::optional<Frame> frame(const std::string& title);
+    // Takes Meta-1 out of the layout, and puts the saved layout back (temporary configurations).
+    bool unplugSecondMonitor();
+    bool plugBack();
+    // A bar along the bottom of the left monitor that reserves its space, or none.
+    void setBottomBar(bool shown);
+    // Whether Plimsett's menu is in the top bar.
+    bool indicatorShown();
+
+private:
+    GnomeShellSession();
+    std::string probeCall(const std::string& method, const std::vector<std::string>& arguments);
+
+    std::filesystem::path directory_;
+    std::unique_ptr<ChildProcess> sessionBus_;
+    std::unique_ptr<PrivateSystemBus> systemBus_;
+    std::unique_ptr<FakeLogind> logind_;
+    std::unique_ptr<ChildProcess> shell_;
+};
+
+// A process of plimsett_wayland_client on the shared Shell, with its own app id.
+class WaylandClient {
+public:
+    explicit WaylandClient(const std::string& appID);
+
+    // Opens a window and waits until the Shell shows it. `mode` is empty, or "dialog-of NAME".
+    void open(const std::string& title, int width, int height, const std::string& mode = {});
+    void minimize(const std::string& title);
+    void maximize(const std::string& title);
+    // Closes a window and waits until the Shell no longer has it.
+    void close(const std::string& title);
+    pid_t pid() const { return process_->pid(); }
+
+private:
+    void command(const std::string& line);
+
+    std::unique_ptr<ChildProcess> process_;
+};
+
+} // namespace plimsett::testing
