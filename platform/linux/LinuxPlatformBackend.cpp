@@ -1,5 +1,6 @@
 #include "platform/PlatformBackend.h"
 
+#include "platform/kwin/KWinPlatformBackend.h"
 #include "platform/linux/DesktopSession.h"
 #include "platform/x11/X11PlatformBackend.h"
 
@@ -11,8 +12,9 @@ PlatformBackend makePlatformBackend() {
     case DesktopSession::Kind::x11:
     case DesktopSession::Kind::none:
         return makeX11PlatformBackend();
-    case DesktopSession::Kind::gnomeWayland:
     case DesktopSession::Kind::kdeWayland:
+        return makeKWinPlatformBackend();
+    case DesktopSession::Kind::gnomeWayland:
     case DesktopSession::Kind::otherWayland:
         break;
     }
