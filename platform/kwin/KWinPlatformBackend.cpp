@@ -12,7 +12,10 @@
 namespace plimsett {
 
 PlatformBackend makeKWinPlatformBackend() {
-    auto channel = std::make_shared<KWinScriptChannel>(QDBusConnection::sessionBus());
+    // A connection of the channel's own: what the application does on the shared one (blocking
+    // calls, its hooks) must not hold up the script's calls.
+    auto channel = std::make_shared<KWinScriptChannel>(QDBusConnection::connectToBus(
+        QDBusConnection::SessionBus, QStringLiteral("plimsett-kwin-channel")));
     PlatformBackend backend;
     if (!channel->load()) {
         backend.problem = channel->problem();
