@@ -16,8 +16,9 @@ namespace plimsett::testing {
 
 // A Plasma compositor of the test's own: a session bus (a dbus-daemon) and a copy of
 // kwin_wayland (the packaged one carries file capabilities that a container refuses to run) with
-// two virtual outputs, Virtual-0 and Virtual-1, 1280 x 800 side by side, in a private runtime
-// directory. Everything stops, and the directory goes, when the session is destroyed.
+// two virtual outputs, Virtual-0 and Virtual-1, 1280 x 800 side by side, composited in software
+// (QPainter), in a private runtime directory. Everything stops, and the directory goes, when the
+// session is destroyed.
 class KWinTestSession {
 public:
     KWinTestSession();
