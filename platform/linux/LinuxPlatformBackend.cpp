@@ -1,6 +1,7 @@
 #include "platform/PlatformBackend.h"
 
 #include "platform/gnome/GnomePlatformBackend.h"
+#include "platform/kwin/KWinPlatformBackend.h"
 #include "platform/linux/DesktopSession.h"
 #include "platform/x11/X11PlatformBackend.h"
 
@@ -15,6 +16,7 @@ PlatformBackend makePlatformBackend() {
     case DesktopSession::Kind::gnomeWayland:
         return makeGnomePlatformBackend();
     case DesktopSession::Kind::kdeWayland:
+        return makeKWinPlatformBackend();
     case DesktopSession::Kind::otherWayland:
         break;
     }

@@ -1,0 +1,214 @@
+#include "platform/kwin/KWinScriptChannel.h"
+
+#include "platform/kwin/KWinChannelEndpoint.h"
+#include "platform/kwin/KWinScriptSource.h"
+
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace plimsett {
+namespace {
+
+const QString kwinService = QStringLiteral("org.kde.KWin");
+const QString scriptingPath = QStringLiteral("/Scripting");
+const QString scriptingInterface = QStringLiteral("org.kde.kwin.Scripting");
+const QString scriptInterface = QStringLiteral("org.kde.kwin.Script");
+
+int timeoutMs(std::chrono::milliseconds timeout) {
+    return static_cast<int>(timeout.count());
+}
+
+bool isMissingScripting(const QDBusMessage& reply) {
+    const QString name = reply.errorName();
+    return name == QLatin1String("org.freedesktop.DBus.Error.UnknownObject") ||
+           name == QLatin1String("org.freedesktop.DBus.Error.UnknownInterface") ||
+           name == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod");
+}
+
+} // namespace
+
+KWinScriptChannel::KWinScriptChannel(QDBusConnection bus)
+    : bus_(std::move(bus)), thread_(std::make_unique<QThread>()),
+      endpoint_(new KWinChannelEndpoint(bus_)) {
+    thread_->setObjectName(QStringLiteral("plimsett-kwin-channel"));
+    endpoint_->moveToThread(thread_.get());
+    QObject::connect(thread_.get(), &QThread::finished, endpoint_, &QObject::deleteLater);
+    connect(endpoint_, &KWinChannelEndpoint::outputsChanged, this,
+            &KWinScriptChannel::outputsChanged, Qt::QueuedConnection);
+    connect(endpoint_, &KWinChannelEndpoint::workAreaChanged, this,
+            &KWinScriptChannel::workAreaChanged, Qt::QueuedConnection);
+    thread_->start();
+    registered_ =
+        bus_.isConnected() && bus_.registerObject(QString::fromLatin1(objectPath), endpoint_,
+                                                  QDBusConnection::ExportAllSlots);
+}
+
+KWinScriptChannel::~KWinScriptChannel() {
+    unload();
+    if (registered_) {
+        bus_.unregisterObject(QString::fromLatin1(objectPath));
+    }
+    thread_->quit();
+    thread_->wait();
+}
+
+bool KWinScriptChannel::fail(std::string problem) {
+    problem_ = std::move(problem);
+    return false;
+}
+
+bool KWinScriptChannel::load() {
+    if (loaded_ && isAnswering()) {
+        return true;
+    }
+    unload();
+    if (!bus_.isConnected()) {
+        return fail("There is no session bus, so Plimsett cannot reach KWin.");
+    }
+    if (!registered_) {
+        return fail("Plimsett could not offer its KWin script a way back on the session bus (" +
+                    bus_.lastError().message().toStdString() + ").");
+    }
+    const QDBusReply<QString> owner = bus_.interface()->serviceOwner(kwinService);
+    if (!owner.isValid() || owner.value().isEmpty()) {
+        return fail("KWin is not on the session bus (org.kde.KWin), so Plimsett cannot read or "
+                    "move the windows of this session.");
+    }
+    endpoint_->setExpectedSender(owner.value());
+
+    QDBusMessage isLoaded = QDBusMessage::createMethodCall(kwinService, scriptingPath,
+                                                           scriptingInterface, "isScriptLoaded");
+    isLoaded << QString::fromLatin1(pluginName);
+    const QDBusMessage loadedReply = bus_.call(isLoaded, QDBus::Block, timeoutMs(callTimeout));
+    if (loadedReply.type() != QDBusMessage::ReplyMessage) {
+        if (isMissingScripting(loadedReply)) {
+            return fail("KWin offers no scripting on the session bus (/Scripting): scripting may "
+                        "be switched off in this Plasma session.");
+        }
+        return fail("KWin did not answer Plimsett (" + loadedReply.errorMessage().toStdString() +
+                    ").");
+    }
+    if (!loadedReply.arguments().isEmpty() && loadedReply.arguments().constFirst().toBool()) {
+        // Left behind by an earlier run that ended without unloading it.
+        QDBusMessage stale = QDBusMessage::createMethodCall(kwinService, scriptingPath,
+                                                            scriptingInterface, "unloadScript");
+        stale << QString::fromLatin1(pluginName);
+        bus_.call(stale, QDBus::Block, timeoutMs(callTimeout));
+    }
+
+    QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (directory.isEmpty()) {
+        directory = QDir::tempPath();
+    }
+    scriptFile_ =
+        directory + QStringLiteral("/plimsett-kwin-%1.js").arg(QCoreApplication::applicationPid());
+    QSaveFile file(scriptFile_);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(scriptFor(bus_.baseService()).toUtf8()) < 0 || !file.commit()) {
+        const std::string reason = file.errorString().toStdString();
+        scriptFile_.clear();
+        return fail("Plimsett could not write its KWin script (" + reason + ").");
+    }
+
+    std::string problem;
+    const std::optional<int> id = loadScriptFile(scriptFile_, problem);
+    if (!id) {
+        removeScriptFile();
+        return fail(problem);
+    }
+    loaded_ = true;
+    runScript(*id);
+    if (!endpoint_->waitForContact(std::chrono::steady_clock::now() + firstContactTimeout)) {
+        unload();
+        return fail("KWin loaded Plimsett's script, but the script does not answer: scripting "
+                    "may be switched off or broken in this Plasma session.");
+    }
+    problem_.clear();
+    return true;
+}
+
+std::optional<int> KWinScriptChannel::loadScriptFile(const QString& path, std::string& problem) {
+    QDBusMessage call = QDBusMessage::createMethodCall(kwinService, scriptingPath,
+                                                       scriptingInterface, "loadScript");
+    call << path << QString::fromLatin1(pluginName);
+    const QDBusMessage reply = bus_.call(call, QDBus::Block, timeoutMs(callTimeout));
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        problem =
+            "KWin refused to load Plimsett's script (" + reply.errorMessage().toStdString() + ").";
+        return std::nullopt;
+    }
+    bool ok = false;
+    const int id = reply.arguments().constFirst().toInt(&ok);
+    if (!ok || id < 0) {
+        problem = "KWin refused to load Plimsett's script.";
+        return std::nullopt;
+    }
+    return id;
+}
+
+void KWinScriptChannel::runScript(int id) {
+    // KWin 6 (and late 5.27) registers a loaded script under /Scripting/ScriptN, earlier
+    // releases under /N. Run answers once the script has been evaluated.
+    for (const QString& path :
+         {QStringLiteral("/Scripting/Script%1").arg(id), QStringLiteral("/%1").arg(id)}) {
+        const QDBusMessage run = QDBusMessage::createMethodCall(kwinService, path, scriptInterface,
+                                                                QStringLiteral("run"));
+        const QDBusMessage reply = bus_.call(run, QDBus::Block, timeoutMs(callTimeout));
+        if (reply.type() == QDBusMessage::ReplyMessage || !isMissingScripting(reply)) {
+            return;
+        }
+    }
+}
+
+void KWinScriptChannel::unload() {
+    if (!loaded_) {
+        return;
+    }
+    loaded_ = false;
+    endpoint_->reset();
+    QDBusMessage call = QDBusMessage::createMethodCall(kwinService, scriptingPath,
+                                                       scriptingInterface, "unloadScript");
+    call << QString::fromLatin1(pluginName);
+    bus_.call(call, QDBus::Block, timeoutMs(callTimeout));
+    endpoint_->setExpectedSender(QString());
+    removeScriptFile();
+}
+
+void KWinScriptChannel::removeScriptFile() {
+    if (!scriptFile_.isEmpty()) {
+        QFile::remove(scriptFile_);
+        scriptFile_.clear();
+    }
+}
+
+bool KWinScriptChannel::isAnswering() const {
+    return loaded_ && endpoint_->isAnswering();
+}
+
+std::optional<QJsonValue> KWinScriptChannel::request(const QString& op, QJsonObject arguments,
+                                                     std::chrono::milliseconds timeout) {
+    if (!isAnswering()) {
+        return std::nullopt;
+    }
+    arguments.insert(QStringLiteral("op"), op);
+    const std::int64_t id = endpoint_->post(std::move(arguments));
+    return endpoint_->waitFor(id, std::chrono::steady_clock::now() + timeout);
+}
+
+QString KWinScriptChannel::scriptSource() {
+    return QString::fromUtf8(kwinScriptSource);
+}
+
+QString KWinScriptChannel::scriptFor(const QString& service) {
+    return QStringLiteral("var plimsettService = \"%1\";\nvar plimsettPath = \"%2\";\n")
+               .arg(service, QString::fromLatin1(objectPath)) +
+           scriptSource();
+}
+
+} // namespace plimsett

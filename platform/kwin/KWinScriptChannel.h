@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QThread;
+
+namespace plimsett {
+
+class KWinChannelEndpoint;
+
+// Plimsett's script inside KWin and the way to it. load() writes the script (shipped inside the
+// program) to a private file, has KWin load and run it through org.kde.KWin /Scripting under the
+// plugin name "plimsett" (unloading a copy left behind by an earlier run first, so that it never
+// runs twice) and waits a bounded time for its first call; unload() ends it, and so does
+// destruction. request() hands the script one request and waits a bounded time for the answer:
+// the script's calls are taken on a thread of their own, so the main thread is blocked only for
+// the round trip and never longer than the timeout.
+//
+// Create and use it on the main thread. The change signals arrive there.
+class KWinScriptChannel : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr const char* pluginName = "plimsett";
+    static constexpr const char* objectPath = "/org/plimsett/KWinChannel";
+    static constexpr std::chrono::milliseconds callTimeout{3000};
+    static constexpr std::chrono::milliseconds firstContactTimeout{5000};
+
+    // `bus` is the session bus of the KWin to talk to.
+    explicit KWinScriptChannel(QDBusConnection bus);
+    ~KWinScriptChannel() override;
+
+    // Loads the script; true when it runs and has called. Otherwise problem() says why.
+    bool load();
+    // Ends the script and unloads it from KWin; does nothing when it is not loaded.
+    void unload();
+    bool isLoaded() const { return loaded_; }
+    // Loaded, and the script keeps calling.
+    bool isAnswering() const;
+    // Why the last load() failed; empty after a load that worked.
+    const std::string& problem() const { return problem_; }
+
+    // Sends {"op": op, ...arguments} and returns the script's result; nothing when the script is
+    // not answering or no answer came within `timeout`.
+    std::optional<QJsonValue> request(const QString& op, QJsonObject arguments,
+                                      std::chrono::milliseconds timeout);
+
+    // The script text as the program ships it, and as written for a connection with the given
+    // unique bus name.
+    static QString scriptSource();
+    static QString scriptFor(const QString& service);
+
+signals:
+    void outputsChanged();
+    void workAreaChanged();
+
+private:
+    bool fail(std::string problem);
+    // The number KWin gave the loaded script, or the reason it gave none.
+    std::optional<int> loadScriptFile(const QString& path, std::string& problem);
+    void runScript(int id);
+    void removeScriptFile();
+
+    QDBusConnection bus_;
+    std::unique_ptr<QThread> thread_;
+    KWinChannelEndpoint* endpoint_;
+    bool registered_ = false;
+    bool loaded_ = false;
+    QString scriptFile_;
+    std::string problem_;
+};
+
+} // namespace plimsett

@@ -1,0 +1,395 @@
+// Plimsett's helper inside KWin. It lists the normal windows and the outputs for the program,
+// gives windows the frames the program asks for, and tells the program when outputs or work
+// areas change. KWin cannot call into a script, so the script asks the program for work: it calls
+// poll() on the program's object and handles what the answer holds, then polls again.
+//
+// The program writes this file with two lines in front naming its bus connection
+// (plimsettService) and its object (plimsettPath). One script serves KWin 5.27 and 6: where the
+// two differ (clientList / windowList, screen numbers / output objects) it uses what exists.
+
+var plimsettInterface = "org.plimsett.KWinChannel";
+var hasWindowList = typeof workspace.windowList === "function";
+var hasOutputObjects = workspace.screens !== undefined && typeof workspace.screens === "object";
+var running = true;
+var pollGeneration = 0;
+// How long a move waits for the windows to show their new frames before it answers.
+var confirmDeadlineMs = 600;
+var confirmIntervalMs = 5;
+var tolerance = 2;
+
+function call(method) {
+    var args = [plimsettService, plimsettPath, plimsettInterface, method];
+    for (var i = 1; i < arguments.length; ++i) {
+        args.push(arguments[i]);
+    }
+    callDBus.apply(null, args);
+}
+
+// KWin 5 hands some texts over as byte arrays.
+function text(value) {
+    if (value === undefined || value === null) {
+        return "";
+    }
+    if (value instanceof ArrayBuffer) {
+        var bytes = new Uint8Array(value);
+        var s = "";
+        for (var i = 0; i < bytes.length; ++i) {
+            s += String.fromCharCode(bytes[i]);
+        }
+        try {
+            return decodeURIComponent(escape(s));
+        } catch (e) {
+            return s;
+        }
+    }
+    return String(value);
+}
+
+function rect(r) {
+    return {x: r.x, y: r.y, width: r.width, height: r.height};
+}
+
+function allWindows() {
+    return hasWindowList ? workspace.windowList() : workspace.clientList();
+}
+
+function windowID(w) {
+    return text(w.internalId);
+}
+
+function isListed(w) {
+    if (!w || w.deleted === true || w.managed === false) {
+        return false;
+    }
+    return w.normalWindow === true && w.specialWindow !== true && !w.transient;
+}
+
+// KWin 5 has no maximise state on its windows, only the signal when it changes; for a window
+// maximised before the script came, the frame filling the maximise area tells.
+var trackedMaximize = {};
+if (workspace.clientMaximizeSet !== undefined) {
+    workspace.clientMaximizeSet.connect(function (w, horizontally, vertically) {
+        trackedMaximize[windowID(w)] = (vertically ? 1 : 0) | (horizontally ? 2 : 0);
+    });
+}
+
+// 1 vertical, 2 horizontal, 3 both, as KWin numbers its maximise modes.
+function maximizeMode(w) {
+    if (typeof w.maximizeMode === "number") {
+        return w.maximizeMode;
+    }
+    var known = trackedMaximize[windowID(w)];
+    if (known !== undefined) {
+        return known;
+    }
+    var f = w.frameGeometry;
+    var area = workspace.clientArea(KWin.MaximizeArea, w);
+    return (f.y === area.y && f.height === area.height ? 1 : 0) |
+           (f.x === area.x && f.width === area.width ? 2 : 0);
+}
+
+function describeWindow(w) {
+    var mode = maximizeMode(w);
+    return {
+        id: windowID(w),
+        resourceClass: text(w.resourceClass),
+        resourceName: text(w.resourceName),
+        desktopFileName: text(w.desktopFileName),
+        pid: typeof w.pid === "number" ? w.pid : 0,
+        caption: text(w.caption),
+        frame: rect(w.frameGeometry),
+        minimized: w.minimized === true,
+        fullScreen: w.fullScreen === true,
+        maximizedHorizontally: (mode & 2) !== 0,
+        maximizedVertically: (mode & 1) !== 0
+    };
+}
+
+function listWindows() {
+    var result = [];
+    var windows = allWindows();
+    for (var i = 0; i < windows.length; ++i) {
+        if (isListed(windows[i])) {
+            result.push(describeWindow(windows[i]));
+        }
+    }
+    return result;
+}
+
+function currentDesktop() {
+    return workspace.currentDesktop;
+}
+
+// KWin 5 numbers its screens and tells their names only in its support information, where every
+// output has a block with its name and, when it is on, its geometry ("Geometry: 0,0,1280x800").
+var screenNameCache = {key: null, names: {}};
+function geometryKey(r) {
+    return r.x + "," + r.y + "," + r.width + "x" + r.height;
+}
+function screenNames(geometries) {
+    var key = JSON.stringify(geometries);
+    if (screenNameCache.key !== key) {
+        var names = {};
+        var blocks = text(workspace.supportInformation()).split(/\nScreen \d+:/);
+        for (var i = 1; i < blocks.length; ++i) {
+            var name = /\nName: ([^\n]*)/.exec(blocks[i]);
+            var geometry = /\nGeometry: ([^\n]*)/.exec(blocks[i]);
+            if (name !== null && geometry !== null) {
+                names[geometry[1].trim()] = name[1].trim();
+            }
+        }
+        screenNameCache = {key: key, names: names};
+    }
+    return screenNameCache.names;
+}
+
+// Every output with its geometry and placement area: output objects on KWin 6, screen numbers on
+// KWin 5 (which tells no manufacturer, model or serial there).
+function listOutputs() {
+    var result = [];
+    if (hasOutputObjects) {
+        var screens = workspace.screens;
+        for (var i = 0; i < screens.length; ++i) {
+            var o = screens[i];
+            result.push({
+                name: text(o.name),
+                manufacturer: text(o.manufacturer),
+                model: text(o.model),
+                serial: text(o.serialNumber),
+                geometry: rect(o.geometry),
+                placementArea: rect(workspace.clientArea(KWin.PlacementArea, o, currentDesktop()))
+            });
+        }
+        return result;
+    }
+    var geometries = [];
+    for (var n = 0; n < workspace.numScreens; ++n) {
+        geometries.push(rect(workspace.clientArea(KWin.ScreenArea, n, currentDesktop())));
+    }
+    var names = screenNames(geometries);
+    for (var s = 0; s < geometries.length; ++s) {
+        var found = names[geometryKey(geometries[s])];
+        result.push({
+            name: found !== undefined ? found : "Screen " + s,
+            manufacturer: "",
+            model: "",
+            serial: "",
+            geometry: geometries[s],
+            placementArea: rect(workspace.clientArea(KWin.PlacementArea, s, currentDesktop()))
+        });
+    }
+    return result;
+}
+
+function windowsByID() {
+    var map = {};
+    var windows = allWindows();
+    for (var i = 0; i < windows.length; ++i) {
+        if (isListed(windows[i])) {
+            map[windowID(windows[i])] = windows[i];
+        }
+    }
+    return map;
+}
+
+function within(a, b) {
+    return Math.abs(a.x - b.x) < tolerance && Math.abs(a.y - b.y) < tolerance &&
+           Math.abs(a.width - b.width) < tolerance && Math.abs(a.height - b.height) < tolerance;
+}
+
+function centreInside(a, b) {
+    var cx = a.x + a.width / 2;
+    var cy = a.y + a.height / 2;
+    return cx >= b.x && cx <= b.x + b.width && cy >= b.y && cy <= b.y + b.height;
+}
+
+function placed(w, move) {
+    if (move.maximizeHorizontally || move.maximizeVertically) {
+        var mode = maximizeMode(w);
+        return (!move.maximizeHorizontally || (mode & 2) !== 0) &&
+               (!move.maximizeVertically || (mode & 1) !== 0) &&
+               centreInside(w.frameGeometry, move.frame);
+    }
+    return within(w.frameGeometry, move.frame);
+}
+
+function validFrame(f) {
+    return f && isFinite(f.x) && isFinite(f.y) && isFinite(f.width) && isFinite(f.height) &&
+           f.width > 0 && f.height > 0;
+}
+
+// Gives every window of the pass its frame at once, then answers as soon as all show their new
+// frames, or at the deadline with what is true by then.
+function moveWindows(id, moves) {
+    var windows = windowsByID();
+    var targets = [];
+    var answers = [];
+    for (var i = 0; i < moves.length; ++i) {
+        var m = moves[i];
+        var w = windows[m.window];
+        answers.push({exists: w !== undefined, placed: false});
+        if (w === undefined || !validFrame(m.frame)) {
+            targets.push(null);
+            continue;
+        }
+        var f = {x: Math.round(m.frame.x), y: Math.round(m.frame.y),
+                 width: Math.round(m.frame.width), height: Math.round(m.frame.height)};
+        if (maximizeMode(w) !== 0) {
+            w.setMaximize(false, false);
+            trackedMaximize[m.window] = 0;
+        }
+        w.frameGeometry = f;
+        if (m.maximizeHorizontally || m.maximizeVertically) {
+            w.setMaximize(m.maximizeVertically === true, m.maximizeHorizontally === true);
+        }
+        targets.push(w);
+    }
+    var started = Date.now();
+    var check = function () {
+        var done = true;
+        for (var j = 0; j < moves.length; ++j) {
+            if (targets[j] !== null && !answers[j].placed) {
+                answers[j].placed = placed(targets[j], moves[j]);
+                done = done && answers[j].placed;
+            }
+        }
+        return done || Date.now() - started >= confirmDeadlineMs;
+    };
+    if (check()) {
+        call("reply", JSON.stringify({id: id, result: answers}));
+        return;
+    }
+    var timer = new QTimer();
+    timer.interval = confirmIntervalMs;
+    timer.singleShot = false;
+    timer.timeout.connect(function () {
+        if (check()) {
+            timer.stop();
+            call("reply", JSON.stringify({id: id, result: answers}));
+        }
+    });
+    timer.start();
+}
+
+function handleRequest(r) {
+    if (r.op === "windows") {
+        call("reply", JSON.stringify({id: r.id, result: listWindows()}));
+    } else if (r.op === "outputs") {
+        call("reply", JSON.stringify({id: r.id, result: listOutputs()}));
+    } else if (r.op === "move") {
+        moveWindows(r.id, r.moves || []);
+    } else {
+        call("reply", JSON.stringify({id: r.id, result: null}));
+    }
+}
+
+function poll() {
+    var generation = ++pollGeneration;
+    call("poll", function (answer) {
+        if (generation !== pollGeneration || !running) {
+            return;
+        }
+        var body;
+        try {
+            body = JSON.parse(answer);
+        } catch (e) {
+            body = {};
+        }
+        lastPoll = Date.now();
+        if (body.quit) {
+            running = false;
+            return;
+        }
+        var requests = body.requests || [];
+        for (var i = 0; i < requests.length; ++i) {
+            try {
+                handleRequest(requests[i]);
+            } catch (e) {
+                call("reply", JSON.stringify({id: requests[i].id, result: null}));
+            }
+        }
+        poll();
+    });
+}
+
+// A poll whose answer was lost (the program gone for a while) would end the loop: start another
+// when the program has been silent for longer than it ever is.
+var lastPoll = Date.now();
+var watchdog = new QTimer();
+watchdog.interval = 15000;
+watchdog.singleShot = false;
+watchdog.timeout.connect(function () {
+    if (running && Date.now() - lastPoll > 30000) {
+        lastPoll = Date.now();
+        poll();
+    }
+});
+watchdog.start();
+
+// Outputs and work areas: told when what the program would read has changed.
+var lastOutputs = "";
+var lastAreas = "";
+function outputsSignature() {
+    var outputs = listOutputs();
+    var shape = [];
+    var areas = [];
+    for (var i = 0; i < outputs.length; ++i) {
+        shape.push([outputs[i].name, outputs[i].geometry]);
+        areas.push(outputs[i].placementArea);
+    }
+    return [JSON.stringify(shape), JSON.stringify(areas)];
+}
+function checkOutputs() {
+    if (!running) {
+        return;
+    }
+    var signature = outputsSignature();
+    if (signature[0] !== lastOutputs) {
+        lastOutputs = signature[0];
+        lastAreas = signature[1];
+        call("changed", "outputs");
+    } else if (signature[1] !== lastAreas) {
+        lastAreas = signature[1];
+        call("changed", "workArea");
+    }
+}
+var deferredCheck = new QTimer();
+deferredCheck.interval = 50;
+deferredCheck.singleShot = true;
+deferredCheck.timeout.connect(checkOutputs);
+function outputsMayHaveChanged() {
+    checkOutputs();
+    // KWin may finish rearranging after the signal; look once more shortly after.
+    deferredCheck.start();
+}
+function connectIfThere(signal) {
+    if (signal !== undefined && typeof signal.connect === "function") {
+        signal.connect(outputsMayHaveChanged);
+    }
+}
+connectIfThere(workspace.screensChanged);
+connectIfThere(workspace.numberScreensChanged);
+connectIfThere(workspace.screenResized);
+connectIfThere(workspace.virtualScreenGeometryChanged);
+connectIfThere(workspace.virtualScreenSizeChanged);
+connectIfThere(workspace.currentDesktopChanged);
+// Panels and docks change the work areas as they come, go and move.
+function watchWindow(w) {
+    if (w && w.specialWindow === true && w.frameGeometryChanged !== undefined) {
+        w.frameGeometryChanged.connect(outputsMayHaveChanged);
+    }
+    outputsMayHaveChanged();
+}
+connectIfThere(hasWindowList ? workspace.windowRemoved : workspace.clientRemoved);
+(hasWindowList ? workspace.windowAdded : workspace.clientAdded).connect(watchWindow);
+var existing = allWindows();
+for (var e = 0; e < existing.length; ++e) {
+    if (existing[e].specialWindow === true && existing[e].frameGeometryChanged !== undefined) {
+        existing[e].frameGeometryChanged.connect(outputsMayHaveChanged);
+    }
+}
+var initial = outputsSignature();
+lastOutputs = initial[0];
+lastAreas = initial[1];
+
+poll();

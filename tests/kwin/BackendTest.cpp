@@ -1,0 +1,204 @@
+// The KWin backend on a compositor of the test's own: the script, the windows, the outputs.
+#include "platform/kwin/KWinDisplayProvider.h"
+#include "platform/kwin/KWinScriptChannel.h"
+#include "platform/kwin/KWinWindowSystem.h"
+#include "tests/kwin/support/KWinInspector.h"
+#include "tests/kwin/support/KWinTestSession.h"
+#include "tests/x11/support/Polling.h"
+#include "tests/x11/support/PrivateSystemBus.h"
+
+#include <QDBusMessage>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <unistd.h>
+
+namespace plimsett {
+namespace {
+
+using testing::KWinInspector;
+using testing::KWinTestSession;
+using testing::waitUntil;
+
+bool near(const Rect& a, const Rect& b) {
+    return std::fabs(a.x - b.x) < 2 && std::fabs(a.y - b.y) < 2 &&
+           std::fabs(a.width - b.width) < 2 && std::fabs(a.height - b.height) < 2;
+}
+
+// The scripts KWin holds: their objects are numbered, under / (5.27) or /Scripting (6).
+int loadedScripts(QDBusConnection bus) {
+    int count = 0;
+    for (const QString& path : {QStringLiteral("/"), QStringLiteral("/Scripting")}) {
+        const QDBusMessage reply =
+            bus.call(QDBusMessage::createMethodCall(
+                         "org.kde.KWin", path, "org.freedesktop.DBus.Introspectable", "Introspect"),
+                     QDBus::Block, 3000);
+        const QString xml = reply.arguments().value(0).toString();
+        count += static_cast<int>(
+            xml.count(QRegularExpression(QStringLiteral("<node name=\"(Script)?\\d+\"/>"))));
+    }
+    return count;
+}
+
+class KWinBackendTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::string(PLIMSETT_KWIN_WAYLAND).empty()) {
+            GTEST_SKIP() << "kwin_wayland is needed (scripts/setup installs it)";
+        }
+        session = std::make_unique<KWinTestSession>();
+        inspector = std::make_unique<KWinInspector>(session->bus(), session->directory());
+    }
+
+    std::unique_ptr<KWinTestSession> session;
+    std::unique_ptr<KWinInspector> inspector;
+};
+
+TEST_F(KWinBackendTest, ListsAndMovesWindowsAndFailsForOneThatIsGone) {
+    auto client = session->startClient("org.plimsett.Notes", "400x300", {"Alpha", "Beta"});
+    auto other = session->startClient("org.plimsett.Mail", "300x200", {"Inbox"});
+    auto channel = std::make_shared<KWinScriptChannel>(session->bus());
+    ASSERT_TRUE(channel->load()) << channel->problem();
+    KWinWindowSystem windowSystem(channel);
+    EXPECT_TRUE(windowSystem.isTrusted());
+
+    const std::vector<LiveWindow> windows = windowSystem.windows();
+    ASSERT_EQ(windows.size(), 3u);
+    const std::map<std::string, Rect> frames = inspector->frames();
+    std::map<std::string, const LiveWindow*> byTitle;
+    for (const LiveWindow& w : windows) {
+        byTitle[w.title] = &w;
+        ASSERT_TRUE(frames.count(w.title)) << w.title;
+        EXPECT_EQ(w.frame, frames.at(w.title)) << w.title;
+        EXPECT_FALSE(w.isMinimized || w.isFullScreen || w.isMaximized()) << w.title;
+    }
+    EXPECT_EQ(byTitle.at("Alpha")->bundleID, "org.plimsett.Notes");
+    EXPECT_EQ(byTitle.at("Alpha")->index, 0);
+    EXPECT_EQ(byTitle.at("Beta")->index, 1);
+    EXPECT_EQ(byTitle.at("Inbox")->bundleID, "org.plimsett.Mail");
+    EXPECT_EQ(byTitle.at("Inbox")->index, 0);
+
+    // One pass: a move onto the other output, a resize, and a window maximised there again.
+    const Rect onRight{1400, 120, 500, 400};
+    const Rect resized{60, 80, 640, 480};
+    const Rect maximizedOn{1300, 20, 1240, 760};
+    const std::vector<bool> moved = windowSystem.moveAll(
+        {WindowMove{*byTitle.at("Alpha"), onRight}, WindowMove{*byTitle.at("Inbox"), resized},
+         WindowMove{*byTitle.at("Beta"), maximizedOn, true, true}});
+    EXPECT_EQ(moved, (std::vector<bool>{true, true, true}));
+    const std::map<std::string, Rect> after = inspector->frames();
+    EXPECT_TRUE(near(after.at("Alpha"), onRight));
+    EXPECT_TRUE(near(after.at("Inbox"), resized));
+    EXPECT_EQ(after.at("Beta"), (Rect{1280, 0, 1280, 800}));
+    const auto listedBeta = [&] {
+        for (const LiveWindow& w : windowSystem.windows()) {
+            if (w.title == "Beta") {
+                return w;
+            }
+        }
+        return LiveWindow{};
+    };
+    EXPECT_TRUE(listedBeta().isMaximizedHorizontally && listedBeta().isMaximizedVertically);
+    // Asked to go somewhere without maximising, it is un-maximised first.
+    EXPECT_TRUE(windowSystem.move(listedBeta(), Rect{200, 200, 450, 350}));
+    EXPECT_FALSE(listedBeta().isMaximized());
+
+    // The window is gone: the move fails, the other window of the pass is still moved.
+    const LiveWindow inbox = *byTitle.at("Inbox");
+    other.reset();
+    ASSERT_TRUE(waitUntil([&] { return inspector->frames().count("Inbox") == 0; }));
+    EXPECT_EQ(windowSystem.moveAll(
+                  {WindowMove{inbox, onRight}, WindowMove{*byTitle.at("Alpha"), resized}}),
+              (std::vector<bool>{false, true}));
+}
+
+TEST_F(KWinBackendTest, ReportsOutputsWithTheirWorkAreasAndTellsWhenTheyChange) {
+    auto channel = std::make_shared<KWinScriptChannel>(session->bus());
+    ASSERT_TRUE(channel->load()) << channel->problem();
+    int outputChanges = 0;
+    QObject::connect(channel.get(), &KWinScriptChannel::outputsChanged, [&] { ++outputChanges; });
+    KWinDisplayProvider provider(channel);
+
+    DisplaySet set = provider.currentDisplaySet();
+    ASSERT_EQ(set.displays.size(), 2u);
+    // KWin 5.27 tells no monitor identity to scripts, so the output name stands for it.
+    EXPECT_EQ(set.displays[0].uuid, "Virtual-0");
+    EXPECT_EQ(set.displays[0].frame, (Rect{0, 0, 1280, 800}));
+    EXPECT_EQ(set.displays[1].uuid, "Virtual-1");
+    EXPECT_EQ(set.displays[1].frame, (Rect{1280, 0, 1280, 800}));
+    // No panel: the placement area is the whole output.
+    EXPECT_EQ(set.displays[1].visibleFrame, set.displays[1].frame);
+    const std::string twoOutputs = set.id;
+
+    ASSERT_TRUE(session->setOutputEnabled("Virtual-1", false));
+    ASSERT_TRUE(waitUntil([&] { return outputChanges > 0; }));
+    set = provider.currentDisplaySet();
+    ASSERT_EQ(set.displays.size(), 1u);
+    EXPECT_EQ(set.displays[0].uuid, "Virtual-0");
+
+    outputChanges = 0;
+    ASSERT_TRUE(session->setOutputEnabled("Virtual-1", true));
+    ASSERT_TRUE(waitUntil([&] { return outputChanges > 0; }));
+    EXPECT_EQ(provider.currentDisplaySet().id, twoOutputs);
+}
+
+TEST_F(KWinBackendTest, TheScriptRunsOnceAndGoesWithTheProgram) {
+    auto client = session->startClient("org.plimsett.Notes", "400x300", {"Alpha"});
+    {
+        auto first = std::make_shared<KWinScriptChannel>(session->bus());
+        ASSERT_TRUE(first->load()) << first->problem();
+        // Loading again (a new run after one that never unloaded) replaces the copy.
+        auto second = std::make_shared<KWinScriptChannel>(QDBusConnection::connectToBus(
+            QString::fromStdString(session->busAddress()), QStringLiteral("plimsett-second")));
+        ASSERT_TRUE(second->load()) << second->problem();
+        EXPECT_TRUE(session->isScriptLoaded(KWinScriptChannel::pluginName));
+        EXPECT_EQ(loadedScripts(session->bus()), 1);
+        EXPECT_EQ(KWinWindowSystem(second).windows().size(), 1u);
+
+        // Unloaded behind the program's back: the answer never comes, and the listing is empty
+        // after a bounded wait instead of hanging.
+        first.reset();
+        session->bus().call(QDBusMessage::createMethodCall("org.kde.KWin", "/Scripting",
+                                                           "org.kde.kwin.Scripting", "unloadScript")
+                                << QString::fromLatin1(KWinScriptChannel::pluginName),
+                            QDBus::Block, 3000);
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_TRUE(KWinWindowSystem(second).windows().empty());
+        EXPECT_LT(std::chrono::steady_clock::now() - started,
+                  KWinWindowSystem::listingTimeout + std::chrono::milliseconds(500));
+        // Asking for access again brings it back.
+        EXPECT_TRUE(second->load());
+        EXPECT_EQ(KWinWindowSystem(second).windows().size(), 1u);
+        second.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("plimsett-second"));
+    }
+    EXPECT_FALSE(session->isScriptLoaded(KWinScriptChannel::pluginName));
+    EXPECT_EQ(loadedScripts(session->bus()), 0);
+}
+
+TEST(KWinScriptChannelTest, SaysWhyWhenThereIsNoKWin) {
+    const auto directory =
+        std::filesystem::temp_directory_path() / ("plimsett-nokwin-" + std::to_string(getpid()));
+    std::filesystem::create_directories(directory);
+    {
+        testing::PrivateSystemBus bus(directory);
+        const QString name = QStringLiteral("plimsett-nokwin");
+        auto channel = std::make_shared<KWinScriptChannel>(
+            QDBusConnection::connectToBus(QString::fromStdString(bus.address()), name));
+        EXPECT_FALSE(channel->load());
+        EXPECT_EQ(channel->problem(), "KWin is not on the session bus (org.kde.KWin), so Plimsett "
+                                      "cannot read or move the windows of this session.");
+        EXPECT_FALSE(channel->isAnswering());
+        EXPECT_TRUE(KWinWindowSystem(channel).windows().empty());
+        EXPECT_TRUE(KWinDisplayProvider(channel).currentDisplaySet().displays.empty());
+        channel.reset();
+        QDBusConnection::disconnectFromBus(name);
+    }
+    std::filesystem::remove_all(directory);
+}
+
+} // namespace
+} // namespace plimsett

@@ -1,0 +1,166 @@
+// The product's job end to end in a Plasma Wayland session, through the real program and its
+// command line: save, switch an output off and on again, and every window is back on its frame;
+// then the same after a restart of the program, by request.
+#include "tests/kwin/support/KWinInspector.h"
+#include "tests/kwin/support/KWinTestSession.h"
+#include "tests/x11/support/Polling.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace plimsett {
+namespace {
+
+using testing::KWinInspector;
+using testing::KWinTestSession;
+using testing::waitUntil;
+
+bool near(const Rect& a, const Rect& b) {
+    return std::fabs(a.x - b.x) < 2 && std::fabs(a.y - b.y) < 2 &&
+           std::fabs(a.width - b.width) < 2 && std::fabs(a.height - b.height) < 2;
+}
+
+class KWinEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::string(PLIMSETT_KWIN_WAYLAND).empty()) {
+            GTEST_SKIP() << "kwin_wayland is needed (scripts/setup installs it)";
+        }
+#ifdef PLIMSETT_BUILT_PROGRAM
+        program = QStringLiteral(PLIMSETT_BUILT_PROGRAM);
+#endif
+        ASSERT_TRUE(QFileInfo(program).isExecutable()) << "build the plimsett target first";
+        session = std::make_unique<KWinTestSession>();
+        inspector = std::make_unique<KWinInspector>(session->bus(), session->directory());
+        for (const auto& [key, value] : session->environment()) {
+            environment.insert(QString::fromStdString(key), QString::fromStdString(value));
+        }
+        environment.insert("XDG_SESSION_TYPE", "wayland");
+        environment.insert("XDG_CURRENT_DESKTOP", "KDE");
+        environment.remove("DISPLAY");
+        // The program's own windows are not under test; the offscreen platform keeps them away.
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+    }
+    void TearDown() override {
+        if (instance && instance->state() != QProcess::NotRunning) {
+            instance->kill();
+            instance->waitForFinished(5000);
+        }
+    }
+
+    void startProgram() {
+        instance = std::make_unique<QProcess>();
+        instance->setProcessEnvironment(environment);
+        instance->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        instance->start(program, {});
+        ASSERT_TRUE(instance->waitForStarted(10000));
+    }
+    QJsonObject command(const QStringList& arguments, int* exitCode = nullptr) {
+        QProcess p;
+        p.setProcessEnvironment(environment);
+        p.start(program, arguments + QStringList{"--json"});
+        p.waitForFinished(30000);
+        if (exitCode) {
+            *exitCode = p.exitCode();
+        }
+        return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    }
+    bool settledOn(int count) {
+        return waitUntil(
+            [&] {
+                const QJsonObject s = command({"status"});
+                return s["phase"].toString() == "stable" &&
+                       s["displaySet"].toObject()["displays"].toArray().size() == count;
+            },
+            std::chrono::seconds(30));
+    }
+    bool allBackAt(const std::map<std::string, Rect>& frames) {
+        return waitUntil(
+            [&] {
+                const std::map<std::string, Rect> now = inspector->frames();
+                for (const auto& [title, frame] : frames) {
+                    if (!now.count(title) || !near(now.at(title), frame)) {
+                        return false;
+                    }
+                }
+                return true;
+            },
+            std::chrono::seconds(15));
+    }
+
+    std::unique_ptr<KWinTestSession> session;
+    std::unique_ptr<KWinInspector> inspector;
+    QProcessEnvironment environment;
+    QString program;
+    std::unique_ptr<QProcess> instance;
+};
+
+TEST_F(KWinEndToEndTest, WindowsReturnWhenTheOutputComesBackAndAfterARestart) {
+    auto notes = session->startClient("org.plimsett.Notes", "400x300", {"Notes", "Journal"});
+    auto mail = session->startClient("org.plimsett.Mail", "400x300", {"Mail"});
+    auto music = session->startClient("org.plimsett.Music", "400x300", {"Music"});
+    const std::map<std::string, Rect> saved = {{"Notes", {60, 90, 420, 320}},
+                                               {"Journal", {600, 300, 380, 300}},
+                                               {"Mail", {1400, 130, 500, 400}},
+                                               {"Music", {1900, 380, 420, 330}}};
+    for (const auto& [title, frame] : saved) {
+        ASSERT_TRUE(inspector->move(title, frame));
+    }
+    ASSERT_TRUE(allBackAt(saved));
+
+    startProgram();
+    ASSERT_TRUE(settledOn(2)) << QJsonDocument(command({"status"})).toJson().toStdString();
+    QJsonObject status = command({"status"});
+    EXPECT_TRUE(status["access"].toBool()) << QJsonDocument(status).toJson().toStdString();
+    int exitCode = -1;
+    const QJsonObject savedReply = command({"save"}, &exitCode);
+    ASSERT_EQ(exitCode, 0);
+    EXPECT_EQ(savedReply["windowCount"].toInt(), 4);
+
+    ASSERT_TRUE(session->setOutputEnabled("Virtual-1", false));
+    ASSERT_TRUE(settledOn(1));
+    // KWin piled the windows of the lost output onto the one that remains; the user moves one.
+    ASSERT_TRUE(waitUntil([&] { return inspector->frames().at("Mail").x < 1280; }));
+    ASSERT_TRUE(inspector->move("Music", {300, 200, 420, 330}));
+
+    ASSERT_TRUE(session->setOutputEnabled("Virtual-1", true));
+    ASSERT_TRUE(settledOn(2));
+    EXPECT_TRUE(allBackAt(saved));
+    for (const auto& [title, frame] : inspector->frames()) {
+        EXPECT_TRUE(near(frame, saved.at(title))) << title;
+    }
+    status = command({"status"});
+    // The last pass (the second) found every window in place.
+    const QJsonObject last = status["lastRestore"].toObject();
+    EXPECT_EQ(last["moved"].toInt() + last["alreadyInPlace"].toInt(), 4);
+    EXPECT_EQ(last["failed"].toInt(), 0);
+
+    // Quit, move the windows, start again and ask for a restore.
+    command({"quit"}, &exitCode);
+    EXPECT_EQ(exitCode, 0);
+    ASSERT_TRUE(instance->waitForFinished(10000));
+    EXPECT_EQ(instance->exitCode(), 0);
+    EXPECT_FALSE(session->isScriptLoaded(QStringLiteral("plimsett")));
+    ASSERT_TRUE(inspector->move("Notes", {700, 400, 300, 200}));
+    ASSERT_TRUE(inspector->move("Mail", {100, 100, 500, 400}));
+    startProgram();
+    ASSERT_TRUE(settledOn(2));
+    const QJsonObject restored = command({"restore"}, &exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(restored["moved"].toInt(), 2) << QJsonDocument(restored).toJson().toStdString();
+    EXPECT_TRUE(allBackAt(saved));
+    command({"quit"}, &exitCode);
+    EXPECT_TRUE(instance->waitForFinished(10000));
+}
+
+} // namespace
+} // namespace plimsett
