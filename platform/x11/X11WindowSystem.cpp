@@ -433,6 +433,8 @@ std::vector<bool> X11WindowSystem::moveAll(const std::vector<WindowMove>& moves)
         xcb_window_t window;
         Rect target; // whole pixels
         Stage stage;
+        // The decorations the requested size was converted with.
+        std::uint32_t left = 0, right = 0, top = 0, bottom = 0, border = 0;
     };
     std::vector<Pending> pending;
     std::vector<xcb_window_t> ids;
@@ -471,6 +473,11 @@ std::vector<bool> X11WindowSystem::moveAll(const std::vector<WindowMove>& moves)
             static_cast<std::uint32_t>(static_cast<std::int32_t>(p.target.y)),
             static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
         p.stage = Stage::moving;
+        p.left = placement.left;
+        p.right = placement.right;
+        p.top = placement.top;
+        p.bottom = placement.bottom;
+        p.border = placement.border;
     };
     const auto requestMaximized = [&](const Pending& p) {
         const WindowMove& m = moves[p.index];
@@ -546,6 +553,14 @@ std::vector<bool> X11WindowSystem::moveAll(const std::vector<WindowMove>& moves)
                     }
                 } else if (withinTolerance(placement->outer, p.target)) {
                     p.stage = Stage::done;
+                } else if (placement->left != p.left || placement->right != p.right ||
+                           placement->top != p.top || placement->bottom != p.bottom ||
+                           placement->border != p.border) {
+                    // The window manager changed the decorations after the request (it puts
+                    // them back some time after releasing a maximised window): ask again
+                    // with the ones it has now.
+                    requestFrame(p, *placement);
+                    asked = true;
                 }
                 break;
             case Stage::maximizing:
