@@ -1,6 +1,7 @@
 #include "platform/kwin/KWinDisplayProvider.h"
 
 #include "engine/Text.h"
+#include "platform/kwin/KWinJson.h"
 #include "platform/x11/RandRDisplayList.h"
 
 #include <QJsonArray>
@@ -9,21 +10,6 @@
 #include <algorithm>
 
 namespace plimsett {
-namespace {
-
-std::optional<Rect> rectFrom(const QJsonValue& value) {
-    const QJsonObject o = value.toObject();
-    const QJsonValue x = o.value(QStringLiteral("x")), y = o.value(QStringLiteral("y")),
-                     width = o.value(QStringLiteral("width")),
-                     height = o.value(QStringLiteral("height"));
-    if (!x.isDouble() || !y.isDouble() || !width.isDouble() || !height.isDouble()) {
-        return std::nullopt;
-    }
-    const Rect r{x.toDouble(), y.toDouble(), width.toDouble(), height.toDouble()};
-    return r.isFinite() ? std::optional<Rect>(r) : std::nullopt;
-}
-
-} // namespace
 
 KWinDisplayProvider::KWinDisplayProvider(std::shared_ptr<KWinScriptChannel> channel)
     : channel_(std::move(channel)) {}
@@ -48,8 +34,9 @@ std::vector<DisplayInfo> KWinDisplayProvider::displays(const QJsonValue& reply) 
                          manufacturer = o.value(QStringLiteral("manufacturer")),
                          model = o.value(QStringLiteral("model")),
                          serial = o.value(QStringLiteral("serial"));
-        const std::optional<Rect> frame = rectFrom(o.value(QStringLiteral("geometry")));
-        const std::optional<Rect> placement = rectFrom(o.value(QStringLiteral("placementArea")));
+        const std::optional<Rect> frame = KWinJson::rect(o.value(QStringLiteral("geometry")));
+        const std::optional<Rect> placement =
+            KWinJson::rect(o.value(QStringLiteral("placementArea")));
         if (!name.isString() || !manufacturer.isString() || !model.isString() ||
             !serial.isString() || !frame || !placement) {
             return {};

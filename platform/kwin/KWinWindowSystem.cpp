@@ -1,6 +1,7 @@
 #include "platform/kwin/KWinWindowSystem.h"
 
 #include "engine/Text.h"
+#include "platform/kwin/KWinJson.h"
 #include "platform/kwin/KWinWindowHandle.h"
 
 #include <QJsonArray>
@@ -12,25 +13,6 @@
 
 namespace plimsett {
 namespace {
-
-std::optional<Rect> rectFrom(const QJsonValue& value) {
-    const QJsonObject o = value.toObject();
-    const QJsonValue x = o.value(QStringLiteral("x")), y = o.value(QStringLiteral("y")),
-                     width = o.value(QStringLiteral("width")),
-                     height = o.value(QStringLiteral("height"));
-    if (!x.isDouble() || !y.isDouble() || !width.isDouble() || !height.isDouble()) {
-        return std::nullopt;
-    }
-    const Rect r{x.toDouble(), y.toDouble(), width.toDouble(), height.toDouble()};
-    return r.isFinite() ? std::optional<Rect>(r) : std::nullopt;
-}
-
-QJsonObject rectJson(const Rect& r) {
-    return QJsonObject{{QStringLiteral("x"), r.x},
-                       {QStringLiteral("y"), r.y},
-                       {QStringLiteral("width"), r.width},
-                       {QStringLiteral("height"), r.height}};
-}
 
 struct Record {
     QString id;
@@ -68,7 +50,7 @@ std::optional<Record> recordFrom(const QJsonValue& value) {
     const auto resourceName = string("resourceName");
     const auto desktopFileName = string("desktopFileName");
     const auto caption = string("caption");
-    const auto frame = rectFrom(o.value(QStringLiteral("frame")));
+    const auto frame = KWinJson::rect(o.value(QStringLiteral("frame")));
     const auto minimized = flag("minimized");
     const auto fullScreen = flag("fullScreen");
     const auto horizontally = flag("maximizedHorizontally");
@@ -194,7 +176,7 @@ std::vector<bool> KWinWindowSystem::moveAll(const std::vector<WindowMove>& moves
         }
         sent.append(QJsonObject{
             {QStringLiteral("window"), handle->id()},
-            {QStringLiteral("frame"), rectJson(frame)},
+            {QStringLiteral("frame"), KWinJson::object(frame)},
             {QStringLiteral("maximizeHorizontally"), moves[i].maximizeHorizontally},
             {QStringLiteral("maximizeVertically"), moves[i].maximizeVertically},
         });

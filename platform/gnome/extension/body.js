@@ -344,7 +344,7 @@ function describeMonitors(state) {
                 continue;
             const monitor = monitors[index];
             monitor.connector = connector;
-            const described = physical.find(([spec]) => spec[0] === connector);
+            const described = physical.find(([identity]) => identity[0] === connector);
             if (described) {
                 const [[, vendor, product, serial], , properties] = described;
                 monitor.vendor = vendor;

@@ -36,7 +36,7 @@ function displayConfig(method, parameters, callback) {
 function currentLayout(state) {
     const [serial, monitors, logicalMonitors] = state.recursiveUnpack();
     const currentMode = connector => {
-        const monitor = monitors.find(([spec]) => spec[0] === connector);
+        const monitor = monitors.find(([identity]) => identity[0] === connector);
         const mode = monitor[1].find(m => m[6]['is-current']);
         return mode[0];
     };
