@@ -1,20 +1,20 @@
 #include "app/AppModel.h"
 
-#include "app/ExcludeAppsView.h"
-#include "app/MainQueueScheduler.h"
-#include "app/NoDesktopBackend.h"
-#include "app/OnboardingView.h"
-#include "app/PreferencesView.h"
-#include "app/QSettingsDefaultsDatabase.h"
-#include "app/QtTimerApi.h"
+#include "app/windows/ExcludeAppsView.h"
+#include "app/desktop/MainQueueScheduler.h"
+#include "app/desktop/NoDesktopBackend.h"
+#include "app/windows/OnboardingView.h"
+#include "app/windows/PreferencesView.h"
+#include "app/desktop/QSettingsDefaultsDatabase.h"
+#include "app/desktop/QtTimerApi.h"
 #include "platform/AccessibilityWatcher.h"
 
 #ifdef __APPLE__
-#include "app/AppleAlertSound.h"
-#include "app/SMAppServiceLoginItem.h"
+#include "app/desktop/AppleAlertSound.h"
+#include "app/desktop/SMAppServiceLoginItem.h"
 #include "platform/macos/AppleTimerApi.h"
 #else
-#include "app/AutostartLoginItem.h"
+#include "app/desktop/AutostartLoginItem.h"
 #endif
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/DirectUpdater.h"
-#include "app/LoginItem.h"
-#include "app/WindowPresenter.h"
+#include "app/desktop/DirectUpdater.h"
+#include "app/desktop/LoginItem.h"
+#include "app/windows/WindowPresenter.h"
 #include "engine/AccessPermission.h"
 #include "engine/DefaultsDatabase.h"
 #include "engine/EventMonitor.h"

@@ -1,7 +1,7 @@
 #include "app/StatusMenuController.h"
 
 #include "app/AppModel.h"
-#include "app/RelativeTimeFormatter.h"
+#include "app/windows/RelativeTimeFormatter.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,4 +1,4 @@
-#include "app/AppIconLookup.h"
+#include "app/windows/AppIconLookup.h"
 
 #include "tests/support/TemporaryDirectory.h"
 

@@ -1,6 +1,6 @@
 #include "app/AppModel.h"
 
-#include "app/OnboardingView.h"
+#include "app/windows/OnboardingView.h"
 #include "tests/app/ShellHarness.h"
 
 #include <QSignalSpy>

@@ -1,4 +1,4 @@
-#include "app/AutostartLoginItem.h"
+#include "app/desktop/AutostartLoginItem.h"
 
 #include "tests/support/TemporaryDirectory.h"
 

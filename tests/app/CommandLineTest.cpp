@@ -1,10 +1,10 @@
-#include "app/CommandLine.h"
+#include "app/commands/CommandLine.h"
 
 #include "app/AppModel.h"
-#include "app/CommandClient.h"
-#include "app/CommandProcessor.h"
-#include "app/CommandServer.h"
-#include "app/InstancePaths.h"
+#include "app/commands/CommandClient.h"
+#include "app/commands/CommandProcessor.h"
+#include "app/commands/CommandServer.h"
+#include "app/commands/InstancePaths.h"
 #include "engine/InternetDate.h"
 #include "tests/app/ShellHarness.h"
 

@@ -1,6 +1,6 @@
-#include "app/DirectUpdater.h"
+#include "app/desktop/DirectUpdater.h"
 
-#include "app/NoUpdaterNote.h"
+#include "app/windows/NoUpdaterNote.h"
 #include "tests/app/ShellHarness.h"
 
 #include <QApplication>

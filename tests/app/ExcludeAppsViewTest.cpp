@@ -1,6 +1,6 @@
-#include "app/ExcludeAppsView.h"
+#include "app/windows/ExcludeAppsView.h"
 
-#include "app/AppCheckRow.h"
+#include "app/windows/AppCheckRow.h"
 #include "app/AppModel.h"
 #include "tests/app/ShellHarness.h"
 

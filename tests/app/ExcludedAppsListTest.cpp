@@ -1,4 +1,4 @@
-#include "app/ExcludedAppsList.h"
+#include "app/windows/ExcludedAppsList.h"
 
 #include <QLocale>
 #include <chrono>

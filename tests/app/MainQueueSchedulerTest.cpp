@@ -1,4 +1,4 @@
-#include "app/MainQueueScheduler.h"
+#include "app/desktop/MainQueueScheduler.h"
 
 #include "engine/Debouncer.h"
 

@@ -1,7 +1,7 @@
-#include "app/OnboardingView.h"
+#include "app/windows/OnboardingView.h"
 
 #include "app/AppModel.h"
-#include "app/QtTimerApi.h"
+#include "app/desktop/QtTimerApi.h"
 #include "platform/AccessibilityWatcher.h"
 #include "tests/app/ShellHarness.h"
 

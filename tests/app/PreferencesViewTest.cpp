@@ -1,7 +1,7 @@
-#include "app/PreferencesView.h"
+#include "app/windows/PreferencesView.h"
 
 #include "app/AppModel.h"
-#include "app/LayoutRow.h"
+#include "app/windows/LayoutRow.h"
 #include "app/StatusMenuController.h"
 #include "tests/app/ShellHarness.h"
 

@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "app/commands/CommandLine.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/QSettingsDefaultsDatabase.h"
+#include "app/desktop/QSettingsDefaultsDatabase.h"
 
 #include "engine/Preferences.h"
 #include "tests/support/TemporaryDirectory.h"

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/AppModel.h"
-#include "app/DirectUpdater.h"
-#include "app/LoginItem.h"
-#include "app/UpdateController.h"
+#include "app/desktop/DirectUpdater.h"
+#include "app/desktop/LoginItem.h"
+#include "app/desktop/UpdateController.h"
 #include "engine/InMemoryDefaultsDatabase.h"
 #include "tests/support/FakeDisplayProvider.h"
 #include "tests/support/FakeWindowSystem.h"

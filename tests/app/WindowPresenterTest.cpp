@@ -1,4 +1,4 @@
-#include "app/WindowPresenter.h"
+#include "app/windows/WindowPresenter.h"
 
 #include <QLabel>
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 // The engine and the X11 backend together, with no shell: a display is unplugged and plugged back
 // under a running controller, and the windows must end up where they were. Once under each window
 // manager the bench knows, started as its desktop session starts it.
-#include "app/MainQueueScheduler.h"
+#include "app/desktop/MainQueueScheduler.h"
 #include "engine/InMemoryDefaultsDatabase.h"
 #include "engine/LayoutController.h"
 #include "platform/PlatformBackend.h"

@@ -1,7 +1,7 @@
 // Restores that go beyond putting frames back, on a real X server with openbox: maximised windows
 // maximised again on their own display, whole passes answered window by window, and windows left
 // where no display shows them.
-#include "app/MainQueueScheduler.h"
+#include "app/desktop/MainQueueScheduler.h"
 #include "engine/InMemoryDefaultsDatabase.h"
 #include "engine/LayoutController.h"
 #include "platform/PlatformBackend.h"

@@ -1,0 +1,183 @@
+#include "app/commands/CommandProcessor.h"
+
+#include "app/AppModel.h"
+#include "engine/InternetDate.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+
+namespace plimsett {
+namespace {
+
+const QString okKey = QStringLiteral("ok");
+const QString errorKey = QStringLiteral("error");
+
+QJsonObject failure(const QString& message) {
+    return {{okKey, false}, {errorKey, message}};
+}
+
+QString text(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QJsonValue date(const std::optional<Date>& d) {
+    return d ? QJsonValue(text(InternetDate::format(*d))) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonObject rect(const Rect& r) {
+    return {{QStringLiteral("x"), r.x},
+            {QStringLiteral("y"), r.y},
+            {QStringLiteral("width"), r.width},
+            {QStringLiteral("height"), r.height}};
+}
+
+QJsonObject counts(const RestoreResult& r) {
+    return {{QStringLiteral("moved"), static_cast<qint64>(r.moved)},
+            {QStringLiteral("alreadyInPlace"), static_cast<qint64>(r.alreadyInPlace)},
+            {QStringLiteral("skipped"), static_cast<qint64>(r.skipped)},
+            {QStringLiteral("failed"), static_cast<qint64>(r.failed)}};
+}
+
+QString phaseName(LayoutController::Phase phase) {
+    switch (phase) {
+    case LayoutController::Phase::stable:
+        return QStringLiteral("stable");
+    case LayoutController::Phase::settling:
+        return QStringLiteral("settling");
+    case LayoutController::Phase::asleep:
+        return QStringLiteral("asleep");
+    }
+    return {};
+}
+
+QString noAccessMessage(const AppModel& model) {
+    QString message = QStringLiteral("Plimsett cannot read or move windows on this desktop");
+    if (!model.desktopProblem().empty()) {
+        message += QStringLiteral(": ") + text(model.desktopProblem());
+    }
+    return message;
+}
+
+} // namespace
+
+CommandProcessor::CommandProcessor(ModelSource model, std::function<void()> quit)
+    : model_(std::move(model)), quit_(std::move(quit)) {}
+
+QJsonObject CommandProcessor::identity() {
+    return {{QStringLiteral("version"), QStringLiteral(PLIMSETT_VERSION)},
+            {QStringLiteral("pid"), static_cast<qint64>(QCoreApplication::applicationPid())}};
+}
+
+QJsonObject CommandProcessor::status(const AppModel& model) {
+    const LayoutController& controller = *model.controller();
+    const DisplaySet& set = controller.currentSet();
+    QJsonArray displays;
+    for (const DisplayInfo& d : set.displays) {
+        displays.append(QJsonObject{{QStringLiteral("uuid"), text(d.uuid)},
+                                    {QStringLiteral("name"), text(d.name)},
+                                    {QStringLiteral("builtIn"), d.isBuiltIn},
+                                    {QStringLiteral("frame"), rect(d.frame)},
+                                    {QStringLiteral("visibleFrame"), rect(d.visibleFrame)}});
+    }
+    QJsonObject layout{{QStringLiteral("saved"), false}};
+    if (const auto saved = controller.currentLayout()) {
+        layout = {{QStringLiteral("saved"), true},
+                  {QStringLiteral("windowCount"), static_cast<qint64>(saved->windows.size())},
+                  {QStringLiteral("savedAt"), date(saved->savedAt)}};
+    }
+    QJsonValue lastRestore(QJsonValue::Null);
+    if (const auto& last = controller.lastRestore()) {
+        QJsonObject restore = counts(last->result);
+        restore.insert(QStringLiteral("at"), date(last->date));
+        lastRestore = restore;
+    }
+    QJsonObject out = identity();
+    out.insert(okKey, true);
+    out.insert(QStringLiteral("access"), model.isTrusted());
+    if (!model.desktopProblem().empty()) {
+        out.insert(QStringLiteral("problem"), text(model.desktopProblem()));
+    }
+    out.insert(QStringLiteral("displaySet"),
+               QJsonObject{{QStringLiteral("id"), text(set.id)},
+                           {QStringLiteral("name"), set.displays.empty()
+                                                        ? QJsonValue(QJsonValue::Null)
+                                                        : text(set.name(controller.builtInName()))},
+                           {QStringLiteral("displays"), displays}});
+    out.insert(QStringLiteral("layout"), layout);
+    out.insert(QStringLiteral("phase"), phaseName(controller.phase()));
+    out.insert(QStringLiteral("lastSnapshotAt"), date(controller.lastSnapshotAt()));
+    out.insert(QStringLiteral("lastRestore"), lastRestore);
+    out.insert(QStringLiteral("autoRestoreOnDisplayChange"), model.autoRestoreOnDisplayChange());
+    out.insert(QStringLiteral("restoreAfterWake"), model.restoreAfterWake());
+    out.insert(QStringLiteral("layoutFile"),
+               QString::fromStdString(model.store()->fileURL().string()));
+    return out;
+}
+
+QJsonObject CommandProcessor::save(AppModel& model) {
+    if (!model.isTrusted()) {
+        return failure(noAccessMessage(model));
+    }
+    LayoutController& controller = *model.controller();
+    const auto layout = controller.snapshotNow();
+    if (!layout) {
+        return failure(controller.currentSet().displays.empty()
+                           ? QStringLiteral("Nothing was saved: no displays are connected")
+                           : QStringLiteral("Nothing was saved: there are no windows to save"));
+    }
+    return {{okKey, true},
+            {QStringLiteral("displaySet"), text(layout->displaySetName)},
+            {QStringLiteral("displaySetID"), text(layout->displaySetID)},
+            {QStringLiteral("windowCount"), static_cast<qint64>(layout->windows.size())},
+            {QStringLiteral("savedAt"), date(layout->savedAt)}};
+}
+
+QJsonObject CommandProcessor::restore(AppModel& model) {
+    if (!model.isTrusted()) {
+        return failure(noAccessMessage(model));
+    }
+    const auto result = model.controller()->restoreNow();
+    if (!result) {
+        return failure(QStringLiteral("No layout is saved for these displays"));
+    }
+    QJsonObject out = counts(*result);
+    out.insert(okKey, true);
+    return out;
+}
+
+CommandServer::Reply CommandProcessor::handle(const QJsonObject& request) {
+    const QString command = request.value(QStringLiteral("command")).toString();
+    if (command == QStringLiteral("hello")) {
+        QJsonObject out = identity();
+        out.insert(okKey, true);
+        return {out, nullptr};
+    }
+    AppModel* model = model_ ? model_() : nullptr;
+    if (command == QStringLiteral("quit")) {
+        QJsonObject out = identity();
+        out.insert(okKey, true);
+        return {out, quit_};
+    }
+    if (command != QStringLiteral("status") && command != QStringLiteral("save") &&
+        command != QStringLiteral("restore") && command != QStringLiteral("settings")) {
+        return {failure(QStringLiteral("unknown command \"%1\"").arg(command)), nullptr};
+    }
+    if (!model) {
+        return {failure(QStringLiteral("Plimsett is still starting")), nullptr};
+    }
+    if (command == QStringLiteral("status")) {
+        return {status(*model), nullptr};
+    }
+    if (command == QStringLiteral("save")) {
+        return {save(*model), nullptr};
+    }
+    if (command == QStringLiteral("settings")) {
+        model->showPreferences();
+        QJsonObject out = identity();
+        out.insert(okKey, true);
+        return {out, nullptr};
+    }
+    return {restore(*model), nullptr};
+}
+
+} // namespace plimsett
