@@ -131,8 +131,9 @@ int main(int argc, char** argv) {
     });
     CommandProcessor processor([&delegate] { return delegate.model(); },
                                [] { QCoreApplication::quit(); });
-    server.setHandler(
-        [&processor](const QJsonObject& request) { return processor.handle(request); });
+    server.setHandler([&processor](const QJsonObject& request, CommandServer::Respond respond) {
+        processor.handle(request, respond);
+    });
     if (!server.listen()) {
         err << "plimsett: cannot listen for commands: " << server.errorString() << "\n";
         return CommandLine::exitFailed;

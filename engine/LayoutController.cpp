@@ -102,6 +102,11 @@ void LayoutController::snapshotTimerFired() {
     if (phase_ != Phase::stable) {
         return;
     }
+    if (passesInFlight_ > 0) {
+        // Windows on their way would be saved half-way.
+        scheduleSnapshot();
+        return;
+    }
     const DisplaySet set = displayProvider_->currentDisplaySet();
     if (set.id != currentSet_.id) {
         // The displays changed without an event: treat it as one, and save nothing for either set.
@@ -146,6 +151,7 @@ void LayoutController::cancelTimers() {
 }
 
 void LayoutController::stop() {
+    beginNewEra();
     cancelTimers();
 }
 
@@ -222,16 +228,24 @@ bool isStranded(const LiveWindow& window, const std::vector<DisplayInfo>& displa
 
 } // namespace
 
-RestoreResult LayoutController::restore(const SavedLayout& layout,
-                                        const std::vector<DisplayInfo>& displays) {
-    return runPass(&layout, displays, /*rescueStranded=*/false).value_or(RestoreResult{});
+void LayoutController::restore(const SavedLayout& layout, const std::vector<DisplayInfo>& displays,
+                               RestoreDone done) {
+    runPass(&layout, displays, /*rescueStranded=*/false,
+            [done = std::move(done)](std::optional<RestoreResult> result) {
+                if (done) {
+                    done(result.value_or(RestoreResult{}));
+                }
+            });
 }
 
-std::optional<RestoreResult> LayoutController::runPass(const SavedLayout* layout,
-                                                       const std::vector<DisplayInfo>& displays,
-                                                       bool rescueStranded) {
+void LayoutController::runPass(const SavedLayout* layout, const std::vector<DisplayInfo>& displays,
+                               bool rescueStranded, RestoreDone done) {
+    if (!done) {
+        done = [](std::optional<RestoreResult>) {};
+    }
     if (!windowSystem_->isTrusted()) {
-        return layout ? std::optional(RestoreResult{}) : std::nullopt;
+        done(layout ? std::optional(RestoreResult{}) : std::nullopt);
+        return;
     }
     const std::unordered_set<std::string> excluded = excludedSet(*preferences_);
     std::vector<LiveWindow> live;
@@ -294,21 +308,39 @@ std::optional<RestoreResult> LayoutController::runPass(const SavedLayout* layout
             }
         }
     }
-    if (!moves.empty()) {
-        const std::vector<bool> answers = windowSystem_->moveAll(moves);
-        for (std::size_t i = 0; i < moves.size(); ++i) {
+    if (moves.empty()) {
+        if (!layout) {
+            done(std::nullopt);
+            return;
+        }
+        lastRestore_ = LastRestore{now_(), result};
+        done(result);
+        return;
+    }
+    ++passesInFlight_;
+    const auto returned = std::make_shared<bool>(false);
+    std::weak_ptr<LayoutController> weakSelf = weak_from_this();
+    windowSystem_->moveAllAsync(moves, [weakSelf, result, count = moves.size(), returned,
+                                        done = std::move(done)](std::vector<bool> answers) mutable {
+        const auto self = weakSelf.lock();
+        if (!self) {
+            return;
+        }
+        --self->passesInFlight_;
+        for (std::size_t i = 0; i < count; ++i) {
             if (i < answers.size() && answers[i]) {
                 ++result.moved;
             } else {
                 ++result.failed;
             }
         }
-    }
-    if (!layout && moves.empty()) {
-        return std::nullopt;
-    }
-    lastRestore_ = LastRestore{now_(), result};
-    return result;
+        self->lastRestore_ = LastRestore{self->now_(), result};
+        done(result);
+        if (*returned) {
+            self->onChange();
+        }
+    });
+    *returned = true;
 }
 
 std::optional<SavedLayout> LayoutController::layoutToRestore(const DisplaySet& set) const {
@@ -321,29 +353,37 @@ std::optional<SavedLayout> LayoutController::layoutToRestore(const DisplaySet& s
     return RearrangedLayout::find(*store_, set);
 }
 
-std::optional<RestoreResult> LayoutController::restoreNow() {
+void LayoutController::restoreNow(RestoreDone done) {
     currentSet_ = displayProvider_->currentDisplaySet();
-    std::optional<RestoreResult> result;
     if (const std::optional<SavedLayout> layout = layoutToRestore(currentSet_)) {
-        result = restore(*layout, currentSet_.displays);
+        restore(*layout, currentSet_.displays, std::move(done));
+    } else if (done) {
+        done(std::nullopt);
     }
     onChange();
-    return result;
 }
 
 void LayoutController::restoreAutomatically(const DisplaySet& set, const SavedLayout& layout) {
     // Nothing may snapshot between the two passes, and at most one second pass may wait. Settling
     // normally cancelled both already; a wake without a preceding sleep does not.
     dropSnapshotAndSecondPass();
-    const RestoreResult first =
-        runPass(&layout, set.displays, /*rescueStranded=*/true).value_or(RestoreResult{});
     std::weak_ptr<LayoutController> weakSelf = weak_from_this();
-    secondPassTask_ = scheduler_->schedule(
-        secondPassDelay, [weakSelf, layout, displays = set.displays, id = set.id, first] {
-            if (const auto self = weakSelf.lock()) {
-                self->runSecondPass(layout, displays, id, first);
-            }
-        });
+    runPass(&layout, set.displays, /*rescueStranded=*/true,
+            [weakSelf, layout, displays = set.displays, id = set.id,
+             era = era_](std::optional<RestoreResult> result) {
+                const auto self = weakSelf.lock();
+                // A display change, a sleep or a stop came while the windows moved: it decides.
+                if (!self || self->era_ != era) {
+                    return;
+                }
+                const RestoreResult first = result.value_or(RestoreResult{});
+                self->secondPassTask_ = self->scheduler_->schedule(
+                    secondPassDelay, [weakSelf, layout, displays, id, first] {
+                        if (const auto again = weakSelf.lock()) {
+                            again->runSecondPass(layout, displays, id, first);
+                        }
+                    });
+            });
 }
 
 void LayoutController::runSecondPass(const SavedLayout& layout,
@@ -362,10 +402,26 @@ void LayoutController::runSecondPass(const SavedLayout& layout,
         return;
     }
     secondPassTask_.reset();
-    RestoreResult combined = restore(layout, displays);
-    combined.moved += first.moved;
-    lastRestore_ = LastRestore{now_(), combined};
-    scheduleSnapshot();
+    std::weak_ptr<LayoutController> weakSelf = weak_from_this();
+    const auto returned = std::make_shared<bool>(false);
+    restore(layout, displays,
+            [weakSelf, first, era = era_, returned](std::optional<RestoreResult> result) {
+                const auto self = weakSelf.lock();
+                if (!self) {
+                    return;
+                }
+                RestoreResult combined = result.value_or(RestoreResult{});
+                combined.moved += first.moved;
+                self->lastRestore_ = LastRestore{self->now_(), combined};
+                // After a display change meanwhile, its settle re-arms the snapshot.
+                if (self->era_ == era) {
+                    self->scheduleSnapshot();
+                }
+                if (*returned) {
+                    self->onChange();
+                }
+            });
+    *returned = true;
     onChange();
 }
 
@@ -383,6 +439,7 @@ void LayoutController::dropSnapshotAndSecondPass() {
 }
 
 void LayoutController::beginSettling() {
+    beginNewEra();
     phase_ = Phase::settling;
     dropSnapshotAndSecondPass();
 }
@@ -424,6 +481,7 @@ void LayoutController::willSleep() {
         }
     }
     phase_ = Phase::asleep;
+    beginNewEra();
     cancelTimers();
 }
 
@@ -460,7 +518,7 @@ void LayoutController::settle() {
     } else {
         // Whatever the decision, a window that no display shows is brought back into view.
         if (preferences_->autoRestoreOnDisplayChange() && !currentSet_.displays.empty()) {
-            runPass(nullptr, currentSet_.displays, /*rescueStranded=*/true);
+            runPass(nullptr, currentSet_.displays, /*rescueStranded=*/true, {});
         }
         scheduleSnapshot();
     }

@@ -9,6 +9,7 @@
 #include "engine/Scheduler.h"
 #include "engine/WindowSystem.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -55,8 +56,11 @@ public:
     std::optional<SavedLayout> snapshotNow();
     // The saved layout of `currentSet`, from memory.
     std::optional<SavedLayout> currentLayout() const;
-    // One restore pass of the current display set's layout; nothing when none is saved.
-    std::optional<RestoreResult> restoreNow();
+    // Gets a pass's counts once the window system has answered for every window; nothing for a
+    // restore when no layout is saved. May run before the call that started the pass returns.
+    using RestoreDone = std::function<void(std::optional<RestoreResult>)>;
+    // One restore pass of the current display set's layout.
+    void restoreNow(RestoreDone done = {});
 
     // Event operations, called by the display event monitor.
     void displaysWillChange();
@@ -64,8 +68,9 @@ public:
     void willSleep();
     void didWake();
 
-    // One restore pass of `layout` onto `displays`.
-    RestoreResult restore(const SavedLayout& layout, const std::vector<DisplayInfo>& displays);
+    // One restore pass of `layout` onto `displays`; `done` always gets counts.
+    void restore(const SavedLayout& layout, const std::vector<DisplayInfo>& displays,
+                 RestoreDone done = {});
     // The layout saved for `set`; else, when the preference allows it, the newest layout of the
     // same displays in another arrangement, carried over to this one.
     std::optional<SavedLayout> layoutToRestore(const DisplaySet& set) const;
@@ -105,13 +110,17 @@ private:
     void restoreAutomatically(const DisplaySet& set, const SavedLayout& layout);
     // A pass over the live windows: the pairs of `layout` (when given) are put on their frames,
     // and with `rescueStranded` every other window that no display shows is fitted onto the
-    // nearest one. Moves are sent together. Records lastRestore and returns the counts, except
-    // for a pass without a layout that found nothing to move, which returns nothing.
-    std::optional<RestoreResult> runPass(const SavedLayout* layout,
-                                         const std::vector<DisplayInfo>& displays,
-                                         bool rescueStranded);
+    // nearest one. Moves are sent together. Once the window system has answered, records
+    // lastRestore and hands `done` the counts, except for a pass without a layout that found
+    // nothing to move, which gets nothing. Answers that come after this returns are announced
+    // through onChange.
+    void runPass(const SavedLayout* layout, const std::vector<DisplayInfo>& displays,
+                 bool rescueStranded, RestoreDone done);
     void runSecondPass(const SavedLayout& layout, const std::vector<DisplayInfo>& displays,
                        const std::string& displaySetID, const RestoreResult& first);
+    // What a pass that is still waiting for its answers may do once they come: a display change,
+    // a sleep or a stop since it began makes its follow-up (the second pass, the snapshot) stale.
+    void beginNewEra() { ++era_; }
     void cancelTimers();
 
     const std::shared_ptr<WindowSystem> windowSystem_;
@@ -128,6 +137,9 @@ private:
     DisplaySet currentSet_;
     std::optional<Date> lastSnapshotAt_;
     std::optional<LastRestore> lastRestore_;
+    std::uint64_t era_ = 0;
+    // Passes whose windows are still moving: no periodic snapshot is taken meanwhile.
+    int passesInFlight_ = 0;
     std::function<void()> onChange_;
     const std::string builtInName_;
 };

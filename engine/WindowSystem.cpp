@@ -11,4 +11,8 @@ std::vector<bool> WindowSystem::moveAll(const std::vector<WindowMove>& moves) {
     return answers;
 }
 
+void WindowSystem::moveAllAsync(const std::vector<WindowMove>& moves, MoveAnswers answered) {
+    answered(moveAll(moves));
+}
+
 } // namespace plimsett

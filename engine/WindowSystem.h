@@ -4,6 +4,7 @@
 #include "engine/Rect.h"
 #include "engine/WindowMove.h"
 
+#include <functional>
 #include <vector>
 
 namespace plimsett {
@@ -26,6 +27,12 @@ public:
     // that frame). A window system that can send all requests before confirming any overrides
     // this; the default moves the windows one after the other and maximises nothing.
     virtual std::vector<bool> moveAll(const std::vector<WindowMove>& moves);
+    // The same pass without waiting: `answered` gets moveAll's answer on the calling (main)
+    // thread exactly once, before this returns or later. A window system whose confirmation
+    // takes a round trip to another process overrides this so that the wait does not block the
+    // main thread; the default answers at once from moveAll().
+    using MoveAnswers = std::function<void(std::vector<bool>)>;
+    virtual void moveAllAsync(const std::vector<WindowMove>& moves, MoveAnswers answered);
 };
 
 } // namespace plimsett

@@ -132,52 +132,62 @@ QJsonObject CommandProcessor::save(AppModel& model) {
             {QStringLiteral("savedAt"), date(layout->savedAt)}};
 }
 
-QJsonObject CommandProcessor::restore(AppModel& model) {
+void CommandProcessor::restore(AppModel& model, const CommandServer::Respond& respond) {
     if (!model.isTrusted()) {
-        return failure(noAccessMessage(model));
+        respond({failure(noAccessMessage(model)), nullptr});
+        return;
     }
-    const auto result = model.controller()->restoreNow();
-    if (!result) {
-        return failure(QStringLiteral("No layout is saved for these displays"));
-    }
-    QJsonObject out = counts(*result);
-    out.insert(okKey, true);
-    return out;
+    model.controller()->restoreNow([respond](std::optional<RestoreResult> result) {
+        if (!result) {
+            respond({failure(QStringLiteral("No layout is saved for these displays")), nullptr});
+            return;
+        }
+        QJsonObject out = counts(*result);
+        out.insert(okKey, true);
+        respond({out, nullptr});
+    });
 }
 
-CommandServer::Reply CommandProcessor::handle(const QJsonObject& request) {
+void CommandProcessor::handle(const QJsonObject& request, const CommandServer::Respond& respond) {
     const QString command = request.value(QStringLiteral("command")).toString();
     if (command == QStringLiteral("hello")) {
         QJsonObject out = identity();
         out.insert(okKey, true);
-        return {out, nullptr};
+        respond({out, nullptr});
+        return;
     }
     AppModel* model = model_ ? model_() : nullptr;
     if (command == QStringLiteral("quit")) {
         QJsonObject out = identity();
         out.insert(okKey, true);
-        return {out, quit_};
+        respond({out, quit_});
+        return;
     }
     if (command != QStringLiteral("status") && command != QStringLiteral("save") &&
         command != QStringLiteral("restore") && command != QStringLiteral("settings")) {
-        return {failure(QStringLiteral("unknown command \"%1\"").arg(command)), nullptr};
+        respond({failure(QStringLiteral("unknown command \"%1\"").arg(command)), nullptr});
+        return;
     }
     if (!model) {
-        return {failure(QStringLiteral("Plimsett is still starting")), nullptr};
+        respond({failure(QStringLiteral("Plimsett is still starting")), nullptr});
+        return;
     }
     if (command == QStringLiteral("status")) {
-        return {status(*model), nullptr};
+        respond({status(*model), nullptr});
+        return;
     }
     if (command == QStringLiteral("save")) {
-        return {save(*model), nullptr};
+        respond({save(*model), nullptr});
+        return;
     }
     if (command == QStringLiteral("settings")) {
         model->showPreferences();
         QJsonObject out = identity();
         out.insert(okKey, true);
-        return {out, nullptr};
+        respond({out, nullptr});
+        return;
     }
-    return {restore(*model), nullptr};
+    restore(*model, respond);
 }
 
 } // namespace plimsett

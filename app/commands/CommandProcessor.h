@@ -20,7 +20,9 @@ public:
     // `model` yields nothing while the instance is still starting.
     CommandProcessor(ModelSource model, std::function<void()> quit);
 
-    CommandServer::Reply handle(const QJsonObject& request);
+    // Answers through `respond`: at once, except "restore", which answers once the windows have
+    // moved.
+    void handle(const QJsonObject& request, const CommandServer::Respond& respond);
 
     // Everything `plimsett status` shows.
     static QJsonObject status(const AppModel& model);
@@ -28,7 +30,7 @@ public:
 
 private:
     QJsonObject save(AppModel& model);
-    QJsonObject restore(AppModel& model);
+    void restore(AppModel& model, const CommandServer::Respond& respond);
 
     ModelSource model_;
     std::function<void()> quit_;

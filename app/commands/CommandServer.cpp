@@ -6,6 +6,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QPointer>
 #include <QTimer>
 
 namespace plimsett {
@@ -81,26 +82,33 @@ void CommandServer::serve(QLocalSocket* socket) {
             return;
         }
         *answered = true;
-        Reply reply;
+        const QPointer<QLocalSocket> client(socket);
+        const Respond respond = [this, client](const Reply& reply) {
+            if (!client) {
+                return;
+            }
+            client->write(QJsonDocument(reply.body).toJson(QJsonDocument::Compact) + '\n');
+            if (reply.afterSent) {
+                connect(client, &QLocalSocket::disconnected, this, reply.afterSent,
+                        Qt::QueuedConnection);
+            }
+            // Closes once everything is written.
+            client->disconnectFromServer();
+        };
         QJsonParseError parseError{};
         const QJsonDocument request =
             end < 0 ? QJsonDocument() : QJsonDocument::fromJson(buffer->left(end), &parseError);
         if (end < 0 || parseError.error != QJsonParseError::NoError || !request.isObject()) {
-            reply.body = {{QStringLiteral("ok"), false},
-                          {QStringLiteral("error"), QStringLiteral("malformed request")}};
+            respond({{{QStringLiteral("ok"), false},
+                      {QStringLiteral("error"), QStringLiteral("malformed request")}},
+                     nullptr});
         } else if (!handler_) {
-            reply.body = {{QStringLiteral("ok"), false},
-                          {QStringLiteral("error"), QStringLiteral("Plimsett is still starting")}};
+            respond({{{QStringLiteral("ok"), false},
+                      {QStringLiteral("error"), QStringLiteral("Plimsett is still starting")}},
+                     nullptr});
         } else {
-            reply = handler_(request.object());
+            handler_(request.object(), respond);
         }
-        socket->write(QJsonDocument(reply.body).toJson(QJsonDocument::Compact) + '\n');
-        if (reply.afterSent) {
-            connect(socket, &QLocalSocket::disconnected, this, reply.afterSent,
-                    Qt::QueuedConnection);
-        }
-        // Closes once everything is written.
-        socket->disconnectFromServer();
     });
 }
 

@@ -22,7 +22,10 @@ public:
         // Runs once the reply has been handed to the client (used to quit after answering).
         std::function<void()> afterSent;
     };
-    using Handler = std::function<Reply(const QJsonObject& request)>;
+    // Hands the reply to the client; call it once, now or later (a client gone by then gets
+    // nothing).
+    using Respond = std::function<void(Reply reply)>;
+    using Handler = std::function<void(const QJsonObject& request, Respond respond)>;
     enum class Claim { claimed, alreadyRunning, failed };
 
     static constexpr qint64 maximumRequestSize = 64 * 1024;

@@ -84,7 +84,10 @@ void BM_RestorePass(benchmark::State& state) {
     bool toShifted = true;
     RestoreResult last;
     for (auto _ : state) {
-        last = desk.controller->restore(toShifted ? desk.shifted : desk.home, displays);
+        desk.controller->restore(toShifted ? desk.shifted : desk.home, displays,
+                                 [&last](std::optional<RestoreResult> result) {
+                                     last = result.value_or(RestoreResult{});
+                                 });
         benchmark::DoNotOptimize(last);
         toShifted = !toShifted;
         desk.windows->clearMoves();

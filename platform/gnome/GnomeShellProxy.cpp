@@ -1,6 +1,8 @@
 #include "platform/gnome/GnomeShellProxy.h"
 
 #include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QJsonDocument>
 
 namespace plimsett {
@@ -31,16 +33,42 @@ std::optional<QJsonArray> GnomeShellProxy::moveWindows(const QJsonArray& moves) 
     return jsonCall(QStringLiteral("MoveWindows"), {text}, moveTimeout);
 }
 
+void GnomeShellProxy::moveWindowsAsync(const QJsonArray& moves, Answered answered) const {
+    if (!connection_.isConnected()) {
+        answered(std::nullopt);
+        return;
+    }
+    const QString text = QString::fromUtf8(QJsonDocument(moves).toJson(QJsonDocument::Compact));
+    const QDBusPendingCall call =
+        connection_.asyncCall(jsonCallMessage(QStringLiteral("MoveWindows"), {text}),
+                              static_cast<int>(moveTimeout.count()));
+    // The watcher answers once, when the reply, an error or the timeout comes, and goes.
+    auto* watcher = new QDBusPendingCallWatcher(call);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [answered = std::move(answered)](QDBusPendingCallWatcher* finished) {
+                         finished->deleteLater();
+                         answered(jsonReply(finished->reply()));
+                     });
+}
+
+QDBusMessage GnomeShellProxy::jsonCallMessage(const QString& method,
+                                              const QVariantList& arguments) const {
+    QDBusMessage call = QDBusMessage::createMethodCall(busName, objectPath, interfaceName, method);
+    call.setArguments(arguments);
+    return call;
+}
+
 std::optional<QJsonArray> GnomeShellProxy::jsonCall(const QString& method,
                                                     const QVariantList& arguments,
                                                     std::chrono::milliseconds timeout) const {
     if (!connection_.isConnected()) {
         return std::nullopt;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(busName, objectPath, interfaceName, method);
-    call.setArguments(arguments);
-    const QDBusMessage reply =
-        connection_.call(call, QDBus::Block, static_cast<int>(timeout.count()));
+    return jsonReply(connection_.call(jsonCallMessage(method, arguments), QDBus::Block,
+                                      static_cast<int>(timeout.count())));
+}
+
+std::optional<QJsonArray> GnomeShellProxy::jsonReply(const QDBusMessage& reply) {
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
         return std::nullopt;
     }

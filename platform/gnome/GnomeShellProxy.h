@@ -6,6 +6,7 @@
 #include <QVariantList>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 
 namespace plimsett {
@@ -33,10 +34,16 @@ public:
     std::optional<QJsonArray> listMonitors() const;
     // One answer per move, in the order of `moves`.
     std::optional<QJsonArray> moveWindows(const QJsonArray& moves) const;
+    // The same without waiting: `answered` gets the answers (or nothing) later, on this thread.
+    using Answered = std::function<void(std::optional<QJsonArray>)>;
+    void moveWindowsAsync(const QJsonArray& moves, Answered answered) const;
 
     const QDBusConnection& connection() const { return connection_; }
 
 private:
+    QDBusMessage jsonCallMessage(const QString& method, const QVariantList& arguments) const;
+    // The JSON array that a reply carries; nothing for an error or anything else.
+    static std::optional<QJsonArray> jsonReply(const QDBusMessage& reply);
     std::optional<QJsonArray> jsonCall(const QString& method, const QVariantList& arguments,
                                        std::chrono::milliseconds timeout) const;
 

@@ -148,11 +148,10 @@ bool GnomeWindowSystem::move(const LiveWindow& window, const Rect& frame) {
     return moveAll({WindowMove{window, frame}}).front();
 }
 
-std::vector<bool> GnomeWindowSystem::moveAll(const std::vector<WindowMove>& moves) {
-    std::vector<bool> results(moves.size(), false);
+QJsonArray GnomeWindowSystem::request(const std::vector<WindowMove>& moves,
+                                      std::vector<std::size_t>& sent) {
     // Only windows of this Shell with a frame it can take are sent; the others fail at once.
     QJsonArray requests;
-    std::vector<std::size_t> sent;
     for (std::size_t i = 0; i < moves.size(); ++i) {
         const auto* handle = dynamic_cast<const GnomeWindowHandle*>(moves[i].window.handle.get());
         const Rect frame = moves[i].frame.standardized();
@@ -171,10 +170,37 @@ std::vector<bool> GnomeWindowSystem::moveAll(const std::vector<WindowMove>& move
                                     {QStringLiteral("maximize"), flags}});
         sent.push_back(i);
     }
+    return requests;
+}
+
+std::vector<bool> GnomeWindowSystem::moveAll(const std::vector<WindowMove>& moves) {
+    std::vector<std::size_t> sent;
+    const QJsonArray requests = request(moves, sent);
     if (sent.empty()) {
-        return results;
+        return std::vector<bool>(moves.size(), false);
     }
-    const std::optional<QJsonArray> answers = shell_->moveWindows(requests);
+    return results(shell_->moveWindows(requests), requests, sent, moves);
+}
+
+void GnomeWindowSystem::moveAllAsync(const std::vector<WindowMove>& moves, MoveAnswers answered) {
+    std::vector<std::size_t> sent;
+    const QJsonArray requests = request(moves, sent);
+    if (sent.empty()) {
+        answered(std::vector<bool>(moves.size(), false));
+        return;
+    }
+    shell_->moveWindowsAsync(requests,
+                             [answered = std::move(answered), requests, sent = std::move(sent),
+                              moves](std::optional<QJsonArray> answers) {
+                                 answered(results(answers, requests, sent, moves));
+                             });
+}
+
+std::vector<bool> GnomeWindowSystem::results(const std::optional<QJsonArray>& answers,
+                                             const QJsonArray& requests,
+                                             const std::vector<std::size_t>& sent,
+                                             const std::vector<WindowMove>& moves) {
+    std::vector<bool> results(moves.size(), false);
     if (!answers || answers->size() != static_cast<qsizetype>(sent.size())) {
         return results;
     }

@@ -28,11 +28,21 @@ public:
     // Hands the whole pass to the Shell in one call, which answers once every window has its
     // frame or after its own bounded wait; a window counts as moved by the rules of WindowMove.
     std::vector<bool> moveAll(const std::vector<WindowMove>& moves) override;
+    // The same call, answered when the Shell answers: the main thread goes on meanwhile.
+    void moveAllAsync(const std::vector<WindowMove>& moves, MoveAnswers answered) override;
 
     // The windows of a ListWindows answer, as windows() gives them; `ownPid`'s are left out.
     static std::vector<LiveWindow> windowsFrom(const QJsonArray& listing, qint64 ownPid);
 
 private:
+    // The moves the Shell can be asked for, and for each its place in `moves`.
+    static QJsonArray request(const std::vector<WindowMove>& moves, std::vector<std::size_t>& sent);
+    // Each move's answer from the Shell's answers to `requests`.
+    static std::vector<bool> results(const std::optional<QJsonArray>& answers,
+                                     const QJsonArray& requests,
+                                     const std::vector<std::size_t>& sent,
+                                     const std::vector<WindowMove>& moves);
+
     std::shared_ptr<GnomeShellProxy> shell_;
 };
 

@@ -137,12 +137,16 @@ void KWinChannelEndpoint::reply(const QString& json) {
     if (!id.isDouble()) {
         return;
     }
-    std::lock_guard lock(mutex_);
     const std::int64_t key = id.toInteger();
-    if (awaited_.count(key) != 0) {
+    {
+        std::lock_guard lock(mutex_);
+        if (awaited_.count(key) == 0) {
+            return;
+        }
         results_[key] = body.value(QStringLiteral("result"));
         arrived_.notify_all();
     }
+    emit resultArrived(key);
 }
 
 void KWinChannelEndpoint::changed(const QString& what) {

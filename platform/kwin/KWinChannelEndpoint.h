@@ -64,6 +64,8 @@ public slots:
     void changed(const QString& what);
 
 signals:
+    // A result for request `id` came in; waitFor() now returns it at once.
+    void resultArrived(qint64 id);
     void outputsChanged();
     void workAreaChanged();
 

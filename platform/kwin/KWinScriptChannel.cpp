@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 
 namespace plimsett {
 namespace {
@@ -43,6 +44,9 @@ KWinScriptChannel::KWinScriptChannel(QDBusConnection bus)
             &KWinScriptChannel::outputsChanged, Qt::QueuedConnection);
     connect(endpoint_, &KWinChannelEndpoint::workAreaChanged, this,
             &KWinScriptChannel::workAreaChanged, Qt::QueuedConnection);
+    connect(
+        endpoint_, &KWinChannelEndpoint::resultArrived, this,
+        [this](qint64 id) { finishPending(id); }, Qt::QueuedConnection);
     thread_->start();
     registered_ =
         bus_.isConnected() && bus_.registerObject(QString::fromLatin1(objectPath), endpoint_,
@@ -209,6 +213,30 @@ QString KWinScriptChannel::scriptFor(const QString& service) {
     return QStringLiteral("var plimsettService = \"%1\";\nvar plimsettPath = \"%2\";\n")
                .arg(service, QString::fromLatin1(objectPath)) +
            scriptSource();
+}
+
+void KWinScriptChannel::requestAsync(const QString& op, QJsonObject arguments,
+                                     std::chrono::milliseconds timeout, Answered answered) {
+    if (!isAnswering()) {
+        // Still later, as promised: the caller may not expect its answer inside this call.
+        QTimer::singleShot(0, this, [answered = std::move(answered)] { answered(std::nullopt); });
+        return;
+    }
+    arguments.insert(QStringLiteral("op"), op);
+    const std::int64_t id = endpoint_->post(std::move(arguments));
+    pending_.emplace(id, std::move(answered));
+    QTimer::singleShot(timeout, this, [this, id] { finishPending(id); });
+}
+
+void KWinScriptChannel::finishPending(std::int64_t id) {
+    const auto found = pending_.find(id);
+    if (found == pending_.end()) {
+        return;
+    }
+    const Answered answered = std::move(found->second);
+    pending_.erase(found);
+    // Returns at once: the result is there, or the time is up and the request is dropped.
+    answered(endpoint_->waitFor(id, std::chrono::steady_clock::now()));
 }
 
 } // namespace plimsett

@@ -7,6 +7,9 @@
 #include <QString>
 
 #include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +56,11 @@ public:
     // not answering or no answer came within `timeout`.
     std::optional<QJsonValue> request(const QString& op, QJsonObject arguments,
                                       std::chrono::milliseconds timeout);
+    // The same without waiting: `answered` gets the result (or nothing, as above) later on the
+    // main thread, exactly once, unless the channel goes away first.
+    using Answered = std::function<void(std::optional<QJsonValue>)>;
+    void requestAsync(const QString& op, QJsonObject arguments, std::chrono::milliseconds timeout,
+                      Answered answered);
 
     // The script text as the program ships it, and as written for a connection with the given
     // unique bus name.
@@ -69,6 +77,8 @@ private:
     std::optional<int> loadScriptFile(const QString& path, std::string& problem);
     void runScript(int id);
     void removeScriptFile();
+    // Hands a waiting requestAsync() its result, or nothing; once.
+    void finishPending(std::int64_t id);
 
     QDBusConnection bus_;
     std::unique_ptr<QThread> thread_;
@@ -77,6 +87,7 @@ private:
     bool loaded_ = false;
     QString scriptFile_;
     std::string problem_;
+    std::map<std::int64_t, Answered> pending_;
 };
 
 } // namespace plimsett

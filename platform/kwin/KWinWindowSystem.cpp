@@ -160,14 +160,10 @@ bool KWinWindowSystem::move(const LiveWindow& window, const Rect& frame) {
     return moveAll({WindowMove{window, frame}}).front();
 }
 
-std::vector<bool> KWinWindowSystem::moveAll(const std::vector<WindowMove>& moves) {
-    std::vector<bool> result(moves.size(), false);
-    if (!channel_ || moves.empty()) {
-        return result;
-    }
+QJsonArray KWinWindowSystem::request(const std::vector<WindowMove>& moves,
+                                     std::vector<std::size_t>& sentIndex) {
     // Only the windows that can be asked for go to the script.
     QJsonArray sent;
-    std::vector<std::size_t> sentIndex;
     for (std::size_t i = 0; i < moves.size(); ++i) {
         const auto* handle = dynamic_cast<const KWinWindowHandle*>(moves[i].window.handle.get());
         const Rect frame = moves[i].frame.standardized();
@@ -182,16 +178,43 @@ std::vector<bool> KWinWindowSystem::moveAll(const std::vector<WindowMove>& moves
         });
         sentIndex.push_back(i);
     }
-    if (sent.isEmpty()) {
-        return result;
-    }
-    const std::optional<QJsonValue> reply = channel_->request(
-        QStringLiteral("move"), QJsonObject{{QStringLiteral("moves"), sent}}, moveTimeout);
-    const std::vector<bool> answered = answers(reply, sentIndex.size());
-    for (std::size_t k = 0; k < sentIndex.size(); ++k) {
+    return sent;
+}
+
+std::vector<bool> KWinWindowSystem::spread(const std::vector<bool>& answered,
+                                           const std::vector<std::size_t>& sentIndex,
+                                           std::size_t count) {
+    std::vector<bool> result(count, false);
+    for (std::size_t k = 0; k < sentIndex.size() && k < answered.size(); ++k) {
         result[sentIndex[k]] = answered[k];
     }
     return result;
+}
+
+std::vector<bool> KWinWindowSystem::moveAll(const std::vector<WindowMove>& moves) {
+    std::vector<std::size_t> sentIndex;
+    const QJsonArray sent = request(moves, sentIndex);
+    if (!channel_ || sent.isEmpty()) {
+        return std::vector<bool>(moves.size(), false);
+    }
+    const std::optional<QJsonValue> reply = channel_->request(
+        QStringLiteral("move"), QJsonObject{{QStringLiteral("moves"), sent}}, moveTimeout);
+    return spread(answers(reply, sentIndex.size()), sentIndex, moves.size());
+}
+
+void KWinWindowSystem::moveAllAsync(const std::vector<WindowMove>& moves, MoveAnswers answered) {
+    std::vector<std::size_t> sentIndex;
+    const QJsonArray sent = request(moves, sentIndex);
+    if (!channel_ || sent.isEmpty()) {
+        answered(std::vector<bool>(moves.size(), false));
+        return;
+    }
+    channel_->requestAsync(QStringLiteral("move"), QJsonObject{{QStringLiteral("moves"), sent}},
+                           moveTimeout,
+                           [answered = std::move(answered), sentIndex = std::move(sentIndex),
+                            count = moves.size()](std::optional<QJsonValue> reply) {
+                               answered(spread(answers(reply, sentIndex.size()), sentIndex, count));
+                           });
 }
 
 std::vector<bool> KWinWindowSystem::answers(const std::optional<QJsonValue>& reply,

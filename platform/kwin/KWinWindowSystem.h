@@ -4,6 +4,7 @@
 #include "platform/DesktopEntryCatalog.h"
 #include "platform/kwin/KWinScriptChannel.h"
 
+#include <QJsonArray>
 #include <QJsonValue>
 
 #include <chrono>
@@ -33,6 +34,9 @@ public:
     // true when it exists and shows its frame within 2 points (or, asked to be maximised, is
     // maximised that way with its centre inside the frame).
     std::vector<bool> moveAll(const std::vector<WindowMove>& moves) override;
+    // The same request, answered when the script's answer comes: the main thread goes on
+    // meanwhile.
+    void moveAllAsync(const std::vector<WindowMove>& moves, MoveAnswers answered) override;
 
     // The listing in the script's reply: empty unless it is an array of complete window
     // records. Windows of `ownPid` are left out.
@@ -43,6 +47,13 @@ public:
     static std::vector<bool> answers(const std::optional<QJsonValue>& reply, std::size_t count);
 
 private:
+    // The moves the script can be asked for, and for each its place in `moves`.
+    static QJsonArray request(const std::vector<WindowMove>& moves,
+                              std::vector<std::size_t>& sentIndex);
+    // `answered` (one per sent move) spread over a pass of `count` moves.
+    static std::vector<bool> spread(const std::vector<bool>& answered,
+                                    const std::vector<std::size_t>& sentIndex, std::size_t count);
+
     std::shared_ptr<KWinScriptChannel> channel_;
     DesktopEntryCatalog desktopEntries_;
     std::int64_t ownPid_;

@@ -125,8 +125,9 @@ protected:
         model = harness.makeModel();
         server = std::make_unique<CommandServer>(directory);
         ASSERT_EQ(server->claim(), CommandServer::Claim::claimed);
-        server->setHandler(
-            [this](const QJsonObject& request) { return processor.handle(request); });
+        server->setHandler([this](const QJsonObject& request, CommandServer::Respond respond) {
+            processor.handle(request, respond);
+        });
         ASSERT_TRUE(server->listen()) << server->errorString().toStdString();
     }
 

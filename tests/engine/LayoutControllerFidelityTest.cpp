@@ -19,7 +19,7 @@ TEST_F(LayoutControllerFidelityTest, AMaximisedWindowComesBackMaximisedOnItsDisp
     windows->setFrame(notes, laptopVisible);
     plugStudio();
 
-    EXPECT_EQ(controller->restoreNow(), counts(2, 1, 0, 0));
+    EXPECT_EQ(restoreNow(), counts(2, 1, 0, 0));
     EXPECT_EQ(windows->moveAllCallCount(), 1u);
     EXPECT_EQ(windows->frame(notes), studioVisible);
     EXPECT_TRUE(windows->live(notes).isMaximizedHorizontally);
@@ -28,10 +28,10 @@ TEST_F(LayoutControllerFidelityTest, AMaximisedWindowComesBackMaximisedOnItsDisp
     // Maximised on the right display is in place, even where the window manager's maximised
     // area is not exactly the saved one.
     windows->setFrame(notes, Rect{1440, 30, 2550, 1405});
-    EXPECT_EQ(controller->restoreNow(), counts(0, 3, 0, 0));
+    EXPECT_EQ(restoreNow(), counts(0, 3, 0, 0));
     // Maximised only vertically where it was maximised both ways is out of place.
     windows->setMaximized(notes, false, true);
-    EXPECT_EQ(controller->restoreNow(), counts(1, 2, 0, 0));
+    EXPECT_EQ(restoreNow(), counts(1, 2, 0, 0));
     EXPECT_TRUE(windows->live(notes).isMaximizedHorizontally);
 }
 
@@ -82,13 +82,60 @@ TEST_F(LayoutControllerFidelityTest, TheSameDisplaysInAnotherArrangementGetTheir
     windows->setFrame(notes, Rect{-1200, 100, 300, 200});
     scheduler->advance(30);
     windows->setFrame(notes, Rect{40, 60, 800, 600});
-    EXPECT_TRUE(controller->restoreNow());
+    EXPECT_TRUE(restoreNow());
     EXPECT_EQ(windows->frame(notes), (Rect{-1200, 100, 300, 200}));
 
     // Without the preference another arrangement restores nothing.
     store->forget(DisplaySet({laptop(), studioLeft}).id);
     preferences->setRestoreOtherArrangements(false);
-    EXPECT_FALSE(controller->restoreNow());
+    EXPECT_FALSE(restoreNow());
+}
+
+TEST_F(LayoutControllerFidelityTest,
+       APassAnsweredLaterIsFollowedUpOnlyOnceAnsweredAndIfNothingChanged) {
+    saveCurrentWindows(bothDisplays());
+    startController();
+    unplugStudio();
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(2.5);
+    windows->holdAnswers();
+    plugStudio();
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(2.5);
+    ASSERT_EQ(windows->moveAllCallCount(), 1u);
+    EXPECT_EQ(windows->frame(notes), notesFrame);
+    // No second pass and no snapshot while the answers are out: windows on their way would be
+    // saved half-way.
+    const auto snapshotBefore = controller->lastSnapshotAt();
+    scheduler->advance(40);
+    EXPECT_EQ(windows->moveAllCallCount(), 1u);
+    EXPECT_EQ(controller->lastSnapshotAt(), snapshotBefore);
+    EXPECT_FALSE(controller->lastRestore());
+
+    const int changesBefore = changes;
+    windows->releaseAnswers();
+    ASSERT_TRUE(controller->lastRestore());
+    EXPECT_EQ(controller->lastRestore()->result, counts(2, 1, 0, 0));
+    EXPECT_GT(changes, changesBefore);
+    scheduler->advance(1.0);
+    EXPECT_EQ(controller->lastRestore()->result, counts(2, 3, 0, 0)); // the second pass
+    scheduler->advance(30);
+    EXPECT_NE(controller->lastSnapshotAt(), snapshotBefore);
+
+    // A display change while the windows move: its own settle decides, the stale pass has no
+    // follow-up.
+    unplugStudio();
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(2.5);
+    windows->holdAnswers();
+    plugStudio();
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(2.5);
+    const std::size_t passes = windows->moveAllCallCount();
+    controller->handle(DisplayEvent::screenParameters);
+    windows->releaseAnswers();
+    scheduler->advance(1.0);
+    EXPECT_EQ(windows->moveAllCallCount(), passes);
 }
 
 } // namespace

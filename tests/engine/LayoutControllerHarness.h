@@ -71,6 +71,20 @@ protected:
         controller->setOnChange([this] { ++changes; });
     }
 
+    // A pass's counts; the fake window system answers before the call returns.
+    std::optional<RestoreResult> restoreNow() {
+        std::optional<std::optional<RestoreResult>> answer;
+        controller->restoreNow([&](std::optional<RestoreResult> result) { answer = result; });
+        EXPECT_TRUE(answer.has_value());
+        return answer.value_or(std::nullopt);
+    }
+    RestoreResult restore(const SavedLayout& layout, const std::vector<DisplayInfo>& onto) {
+        std::optional<RestoreResult> answer;
+        controller->restore(layout, onto, [&](std::optional<RestoreResult> r) { answer = r; });
+        EXPECT_TRUE(answer.has_value());
+        return answer.value_or(RestoreResult{});
+    }
+
     void startController() {
         if (!controller) {
             makeController();

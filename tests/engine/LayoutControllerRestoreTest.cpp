@@ -19,7 +19,7 @@ TEST_F(LayoutControllerRestoreTest, RestoreNowPutsWindowsBackAndCountsEveryPair)
     unplugStudio();
     plugStudio();
 
-    const std::optional<RestoreResult> result = controller->restoreNow();
+    const std::optional<RestoreResult> result = restoreNow();
     ASSERT_TRUE(result);
     EXPECT_EQ(*result, counts(2, 1, 0, 0));
     EXPECT_EQ(windows->frame(notes), notesFrame);
@@ -36,7 +36,7 @@ TEST_F(LayoutControllerRestoreTest, RestoreNowPutsWindowsBackAndCountsEveryPair)
     EXPECT_EQ(scheduler->pendingCount(), 0u);
 
     // Everything is in place now: a second restore moves nothing.
-    EXPECT_EQ(controller->restoreNow(), counts(0, 3, 0, 0));
+    EXPECT_EQ(restoreNow(), counts(0, 3, 0, 0));
     EXPECT_EQ(windows->moves().size(), 2u);
 }
 
@@ -46,7 +46,7 @@ TEST_F(LayoutControllerRestoreTest, SavedFramesAreFittedOntoTheDisplaysThatExist
                               {browser, browser, "Home", 0, Rect{200, 100, 400, 300}}});
     displays->setDisplays({laptop()});
     makeController();
-    EXPECT_EQ(controller->restoreNow(), counts(3, 0, 0, 0));
+    EXPECT_EQ(restoreNow(), counts(3, 0, 0, 0));
     EXPECT_EQ(windows->frame(report), (Rect{1040, 100, 400, 300}));
     EXPECT_EQ(windows->frame(notes), laptopVisible);
     EXPECT_EQ(windows->frame(home), (Rect{200, 100, 400, 300}));
@@ -68,7 +68,7 @@ TEST_F(LayoutControllerRestoreTest, AWindowIsInPlaceWhenEveryEdgeIsOffByLessThan
         windows->clearMoves();
         windows->setFrame(report, Rect{reportFrame.x + o.dx, reportFrame.y + o.dy,
                                        reportFrame.width + o.dw, reportFrame.height + o.dh});
-        const RestoreResult result = *controller->restoreNow();
+        const RestoreResult result = *restoreNow();
         EXPECT_EQ(result, o.moves ? counts(1, 2, 0, 0) : counts(0, 3, 0, 0))
             << o.dx << " " << o.dy << " " << o.dw << " " << o.dh;
         EXPECT_EQ(windows->moves().size(), o.moves ? 1u : 0u);
@@ -88,7 +88,7 @@ TEST_F(LayoutControllerRestoreTest, MinimisedOrFullScreenOnEitherSideIsSkipped) 
     windows->setFrame(home, Rect{0, 25, 1000, 700});
     windows->setFullScreen(home, true);
     makeController();
-    EXPECT_EQ(controller->restoreNow(), counts(0, 0, 4, 0));
+    EXPECT_EQ(restoreNow(), counts(0, 0, 4, 0));
     EXPECT_TRUE(windows->moves().empty());
 }
 
@@ -98,8 +98,8 @@ TEST_F(LayoutControllerRestoreTest, FramesThatFitNoDisplayAreSkipped) {
     DisplayInfo blank = laptop();
     blank.visibleFrame = Rect{0, 0, 0, 875};
     const SavedLayout layout = *layoutOf(bothDisplays());
-    EXPECT_EQ(controller->restore(layout, {blank}), counts(0, 0, 3, 0));
-    EXPECT_EQ(controller->restore(layout, {}), counts(0, 0, 3, 0));
+    EXPECT_EQ(restore(layout, {blank}), counts(0, 0, 3, 0));
+    EXPECT_EQ(restore(layout, {}), counts(0, 0, 3, 0));
     EXPECT_TRUE(windows->moves().empty());
 }
 
@@ -112,7 +112,7 @@ TEST_F(LayoutControllerRestoreTest, RefusedAndVanishedWindowsFailWithoutStopping
     windows->setMoveResponse(home, MoveResponse::refuse);
     windows->setMoveResponse(report, MoveResponse::vanish);
 
-    EXPECT_EQ(controller->restoreNow(), counts(1, 0, 0, 2));
+    EXPECT_EQ(restoreNow(), counts(1, 0, 0, 2));
     EXPECT_EQ(windows->frame(notes), notesFrame);
     EXPECT_EQ(windows->frame(home), (Rect{300, 80, 1000, 700}));
     EXPECT_FALSE(windows->isOpen(report));
@@ -125,7 +125,7 @@ TEST_F(LayoutControllerRestoreTest, ExcludedApplicationsAreNeitherMovedNorCounte
     unplugStudio();
     plugStudio();
     preferences->setExcludedBundleIDs({browser});
-    EXPECT_EQ(controller->restoreNow(), counts(1, 1, 0, 0));
+    EXPECT_EQ(restoreNow(), counts(1, 1, 0, 0));
     EXPECT_EQ(windows->frame(home), (Rect{300, 80, 1000, 700}));
     ASSERT_EQ(windows->moves().size(), 1u);
     EXPECT_EQ(windows->moves()[0].window, notes);
@@ -135,7 +135,7 @@ TEST_F(LayoutControllerRestoreTest, ALayoutOfAppsThatDoNotRunStillRecordsTheRest
     saveLayout(bothDisplays(), {{"com.example.mail", "Mail", "Inbox", 0, reportFrame}});
     makeController();
     scheduler->advance(5);
-    EXPECT_EQ(controller->restoreNow(), counts(0, 0, 0, 0));
+    EXPECT_EQ(restoreNow(), counts(0, 0, 0, 0));
     ASSERT_TRUE(controller->lastRestore());
     EXPECT_EQ(controller->lastRestore()->date, at(5));
 }
@@ -147,7 +147,7 @@ TEST_F(LayoutControllerRestoreTest, WithoutAccessThePassDoesNothingButTheManualR
     windows->setTrusted(false);
     const std::size_t listings = windows->windowsCallCount();
 
-    EXPECT_EQ(controller->restoreNow(), counts(0, 0, 0, 0));
+    EXPECT_EQ(restoreNow(), counts(0, 0, 0, 0));
     EXPECT_EQ(windows->windowsCallCount(), listings);
     EXPECT_FALSE(controller->lastRestore());
     EXPECT_EQ(controller->currentSet(), laptopOnly());
@@ -157,7 +157,7 @@ TEST_F(LayoutControllerRestoreTest, WithoutAccessThePassDoesNothingButTheManualR
 TEST_F(LayoutControllerRestoreTest, RestoreNowWithoutALayoutReturnsNothingButAdoptsAndNotifies) {
     makeController();
     displays->setDisplays({});
-    EXPECT_FALSE(controller->restoreNow());
+    EXPECT_FALSE(restoreNow());
     EXPECT_EQ(controller->currentSet(), DisplaySet());
     EXPECT_FALSE(controller->lastRestore());
     EXPECT_EQ(changes, 1);
@@ -169,7 +169,7 @@ TEST_F(LayoutControllerRestoreTest, RestoreNowLeavesPhaseEventsAndTimersAlone) {
     controller->displaysWillChange();
     controller->handle(DisplayEvent::reconfigured);
     ASSERT_EQ(scheduler->pendingCount(), 1u);
-    EXPECT_TRUE(controller->restoreNow());
+    EXPECT_TRUE(restoreNow());
     EXPECT_EQ(controller->phase(), LayoutController::Phase::settling);
     EXPECT_EQ(controller->pendingEvents(), std::set{DisplayEvent::reconfigured});
     EXPECT_EQ(scheduler->pendingCount(), 1u);
@@ -272,7 +272,7 @@ TEST_F(LayoutControllerAutoRestoreTest, ANewChangeWithinTheSecondCancelsTheSecon
 TEST_F(LayoutControllerAutoRestoreTest, AnotherSetAdoptedByHandLeavesItAloneButSnapshotsGoOn) {
     scheduler->advance(0.5);
     displays->setDisplays({laptop()});
-    EXPECT_FALSE(controller->restoreNow()); // adopts the laptop alone; nothing saved for it
+    EXPECT_FALSE(restoreNow()); // adopts the laptop alone; nothing saved for it
     windows->setMoveResponse(draft, MoveResponse::accept);
     const std::size_t moves = windows->moves().size();
 

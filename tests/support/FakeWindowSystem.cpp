@@ -191,6 +191,25 @@ std::vector<bool> FakeWindowSystem::moveAll(const std::vector<WindowMove>& moves
     return answers;
 }
 
+void FakeWindowSystem::moveAllAsync(const std::vector<WindowMove>& moves, MoveAnswers answered) {
+    std::vector<bool> answers = moveAll(moves);
+    if (!holding_) {
+        answered(std::move(answers));
+        return;
+    }
+    held_.push_back(
+        [answered = std::move(answered), answers = std::move(answers)] { answered(answers); });
+}
+
+void FakeWindowSystem::releaseAnswers() {
+    holding_ = false;
+    std::vector<std::function<void()>> held;
+    held.swap(held_);
+    for (const auto& answer : held) {
+        answer();
+    }
+}
+
 void FakeWindowSystem::setMaximized(WindowId id, bool horizontally, bool vertically) {
     window(id).isMaximizedHorizontally = horizontally;
     window(id).isMaximizedVertically = vertically;

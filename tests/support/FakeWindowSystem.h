@@ -51,6 +51,11 @@ public:
     void setMaximized(WindowId window, bool horizontally, bool vertically);
     void setMoveResponse(WindowId window, MoveResponse response);
     void setTrusted(bool trusted) { trusted_ = trusted; }
+    // While held, a pass moves the windows at once but its answers wait for releaseAnswers(), as
+    // a window system's that confirms over a round trip.
+    void holdAnswers() { holding_ = true; }
+    void releaseAnswers();
+    std::size_t heldAnswerCount() const { return held_.size(); }
 
     bool isOpen(WindowId window) const;
     // The window's current frame; the last one it had when it is closed.
@@ -73,6 +78,7 @@ public:
     bool move(const LiveWindow& window, const Rect& frame) override;
     // Each move as move() does it; an accepted one then maximises as asked.
     std::vector<bool> moveAll(const std::vector<WindowMove>& moves) override;
+    void moveAllAsync(const std::vector<WindowMove>& moves, MoveAnswers answered) override;
 
 private:
     class Handle;
@@ -104,6 +110,8 @@ private:
     std::size_t windowsCalls_ = 0;
     std::size_t moveAllCalls_ = 0;
     bool trusted_ = true;
+    bool holding_ = false;
+    std::vector<std::function<void()>> held_;
 };
 
 } // namespace plimsett::testing

@@ -193,7 +193,8 @@ TEST_P(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
         // it since, so the restore found them in place. A restore on request shows that they
         // are put back under it too.
         tidy();
-        const auto restored = controller->restoreNow();
+        std::optional<RestoreResult> restored;
+        controller->restoreNow([&](std::optional<RestoreResult> r) { restored = r; });
         ASSERT_TRUE(restored);
         EXPECT_EQ(restored->moved, displaced);
         EXPECT_EQ(restored->failed, 0);
