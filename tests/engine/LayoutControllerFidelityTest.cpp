@@ -95,13 +95,17 @@ TEST_F(LayoutControllerFidelityTest,
        APassAnsweredLaterIsFollowedUpOnlyOnceAnsweredAndIfNothingChanged) {
     saveCurrentWindows(bothDisplays());
     startController();
-    unplugStudio();
-    controller->handle(DisplayEvent::reconfigured);
-    scheduler->advance(2.5);
-    windows->holdAnswers();
-    plugStudio();
-    controller->handle(DisplayEvent::reconfigured);
-    scheduler->advance(2.5);
+    // The studio display goes and comes back; the restore pass at the settle is answered late.
+    const auto replugWithAnswersHeld = [this] {
+        unplugStudio();
+        controller->handle(DisplayEvent::reconfigured);
+        scheduler->advance(2.5);
+        windows->holdAnswers();
+        plugStudio();
+        controller->handle(DisplayEvent::reconfigured);
+        scheduler->advance(2.5);
+    };
+    replugWithAnswersHeld();
     ASSERT_EQ(windows->moveAllCallCount(), 1u);
     EXPECT_EQ(windows->frame(notes), notesFrame);
     // No second pass and no snapshot while the answers are out: windows on their way would be
@@ -124,13 +128,7 @@ TEST_F(LayoutControllerFidelityTest,
 
     // A display change while the windows move: its own settle decides, the stale pass has no
     // follow-up.
-    unplugStudio();
-    controller->handle(DisplayEvent::reconfigured);
-    scheduler->advance(2.5);
-    windows->holdAnswers();
-    plugStudio();
-    controller->handle(DisplayEvent::reconfigured);
-    scheduler->advance(2.5);
+    replugWithAnswersHeld();
     const std::size_t passes = windows->moveAllCallCount();
     controller->handle(DisplayEvent::screenParameters);
     windows->releaseAnswers();
