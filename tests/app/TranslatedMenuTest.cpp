@@ -49,6 +49,8 @@ TEST(GermanTrayMenu, FollowsTheUsersLanguageAndFallsBackToEnglish) {
         QStringLiteral("Plimsett beenden")};
     EXPECT_EQ(titles, expected);
 
+    // Qt's own texts, such as the buttons of its dialogs, come from Qt's catalogue.
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
     // A text that the catalogue lacks, in a context that it has, keeps its English wording.
     EXPECT_EQ(QCoreApplication::translate("plimsett::StatusMenuController", "Save Everything"),
               QStringLiteral("Save Everything"));
