@@ -6,6 +6,7 @@
 #include "app/commands/CommandServer.h"
 #include "app/commands/InstancePaths.h"
 #include "app/desktop/TerminationSignals.h"
+#include "app/translations/AppTranslations.h"
 #include "platform/PlatformBackend.h"
 #ifdef PLIMSETT_HAVE_GNOME
 #include "app/StatusMenuBus.h"
@@ -89,6 +90,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     identify();
+    // Before the first text is made: the menu, the windows and the built-in display's name.
+    const AppTranslations translations;
     QGuiApplication::setDesktopFileName(QStringLiteral("plimsett"));
     // The tray icon is the only permanent interface: closing a window must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
