@@ -36,8 +36,15 @@ std::shared_ptr<ScheduledTask> MainQueueScheduler::schedule(double delaySeconds,
         timer->deleteLater();
         action();
     });
+    // Parented on the main thread to the application, which deletes a timer that never fired (and
+    // the closure with it) when it goes; without a parent the timer would outlive everything.
     QMetaObject::invokeMethod(
-        timer, [timer, milliseconds] { timer->start(milliseconds); }, Qt::AutoConnection);
+        timer,
+        [timer, milliseconds] {
+            timer->setParent(QCoreApplication::instance());
+            timer->start(milliseconds);
+        },
+        Qt::AutoConnection);
     return std::make_shared<Task>(timer);
 }
 

@@ -8,8 +8,7 @@
 namespace plimsett {
 
 // Runs closures on the Qt main thread after a delay, on single-shot timers of the main event loop.
-// Releasing a task does not cancel it: the timer belongs to the scheduler's event loop, not to
-// the task.
+// Releasing a task does not cancel it: the timer belongs to the application, not to the task.
 class MainQueueScheduler : public Scheduler {
 public:
     class Task : public ScheduledTask {

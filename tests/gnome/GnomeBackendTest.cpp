@@ -54,6 +54,8 @@ const LiveWindow* find(const std::vector<LiveWindow>& windows, const std::string
     }
     return nullptr;
 }
+// The answer points into the list, so the list must outlive it.
+const LiveWindow* find(std::vector<LiveWindow>&& windows, const std::string& title) = delete;
 
 class GnomeBackendTest : public ::testing::Test {
 protected:
@@ -74,7 +76,8 @@ TEST_F(GnomeBackendTest, ListsTheNormalWindowsOfEachApplicationInOrder) {
     viewer.maximize("Photo");
     // Maximised, and the client has taken the size of the work area.
     ASSERT_TRUE(waitUntil([&] {
-        const LiveWindow* photo = find(windowSystem.windows(), "Photo");
+        const std::vector<LiveWindow> now = windowSystem.windows();
+        const LiveWindow* photo = find(now, "Photo");
         return photo != nullptr && photo->isMaximizedHorizontally && photo->isMaximizedVertically &&
                photo->frame.width == 1920;
     }));
@@ -114,7 +117,8 @@ TEST_F(GnomeBackendTest, MovesAPassAtOnceAndFailsAWindowClosedJustBefore) {
     client.open("Gone", 300, 200);
     client.maximize("Big");
     ASSERT_TRUE(waitUntil([&] {
-        const LiveWindow* big = find(windowSystem.windows(), "Big");
+        const std::vector<LiveWindow> now = windowSystem.windows();
+        const LiveWindow* big = find(now, "Big");
         return big != nullptr && big->isMaximized() && isMonitorWide(big->frame);
     }));
     const std::vector<LiveWindow> windows = windowSystem.windows();
