@@ -289,7 +289,14 @@ TEST_F(ProgramOnXServerTest, WindowsReturnWhenTheDisplayIsPluggedBack) {
         EXPECT_TRUE(near(after.at(title), frame))
             << title.toStdString() << " was " << frame << ", is " << after.at(title);
     }
-    status = command({"status"});
+    // The second pass finds every window in place; until it has run it could undo the move
+    // by hand below.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            status = command({"status"});
+            return status["lastRestore"].toObject()["alreadyInPlace"].toInt() == 4;
+        },
+        10));
     const QJsonObject last = status["lastRestore"].toObject();
     EXPECT_GE(last["moved"].toInt(), 2);
     EXPECT_EQ(last["failed"].toInt(), 0);
