@@ -403,25 +403,20 @@ void LayoutController::runSecondPass(const SavedLayout& layout,
     }
     secondPassTask_.reset();
     std::weak_ptr<LayoutController> weakSelf = weak_from_this();
-    const auto returned = std::make_shared<bool>(false);
-    restore(layout, displays,
-            [weakSelf, first, era = era_, returned](std::optional<RestoreResult> result) {
-                const auto self = weakSelf.lock();
-                if (!self) {
-                    return;
-                }
-                RestoreResult combined = result.value_or(RestoreResult{});
-                combined.moved += first.moved;
-                self->lastRestore_ = LastRestore{self->now_(), combined};
-                // After a display change meanwhile, its settle re-arms the snapshot.
-                if (self->era_ == era) {
-                    self->scheduleSnapshot();
-                }
-                if (*returned) {
-                    self->onChange();
-                }
-            });
-    *returned = true;
+    // A late answer is announced by the pass itself, after this has filed the combined counts.
+    restore(layout, displays, [weakSelf, first, era = era_](std::optional<RestoreResult> result) {
+        const auto self = weakSelf.lock();
+        if (!self) {
+            return;
+        }
+        RestoreResult combined = result.value_or(RestoreResult{});
+        combined.moved += first.moved;
+        self->lastRestore_ = LastRestore{self->now_(), combined};
+        // After a display change meanwhile, its settle re-arms the snapshot.
+        if (self->era_ == era) {
+            self->scheduleSnapshot();
+        }
+    });
     onChange();
 }
 

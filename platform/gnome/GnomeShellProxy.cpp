@@ -6,6 +6,14 @@
 #include <QJsonDocument>
 
 namespace plimsett {
+namespace {
+
+// A batch of moves travels as one JSON text.
+QString movesText(const QJsonArray& moves) {
+    return QString::fromUtf8(QJsonDocument(moves).toJson(QJsonDocument::Compact));
+}
+
+} // namespace
 
 GnomeShellProxy::GnomeShellProxy(QDBusConnection connection) : connection_(std::move(connection)) {}
 
@@ -29,8 +37,7 @@ std::optional<QJsonArray> GnomeShellProxy::listMonitors() const {
 }
 
 std::optional<QJsonArray> GnomeShellProxy::moveWindows(const QJsonArray& moves) const {
-    const QString text = QString::fromUtf8(QJsonDocument(moves).toJson(QJsonDocument::Compact));
-    return jsonCall(QStringLiteral("MoveWindows"), {text}, moveTimeout);
+    return jsonCall(QStringLiteral("MoveWindows"), {movesText(moves)}, moveTimeout);
 }
 
 void GnomeShellProxy::moveWindowsAsync(const QJsonArray& moves, Answered answered) const {
@@ -38,9 +45,8 @@ void GnomeShellProxy::moveWindowsAsync(const QJsonArray& moves, Answered answere
         answered(std::nullopt);
         return;
     }
-    const QString text = QString::fromUtf8(QJsonDocument(moves).toJson(QJsonDocument::Compact));
     const QDBusPendingCall call =
-        connection_.asyncCall(jsonCallMessage(QStringLiteral("MoveWindows"), {text}),
+        connection_.asyncCall(jsonCallMessage(QStringLiteral("MoveWindows"), {movesText(moves)}),
                               static_cast<int>(moveTimeout.count()));
     // The watcher answers once, when the reply, an error or the timeout comes, and goes.
     auto* watcher = new QDBusPendingCallWatcher(call);

@@ -170,9 +170,11 @@ std::vector<LiveWindow> X11WindowSystem::windows() {
         if (reply) {
             for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
                  xcb_res_client_id_value_next(&it)) {
-                if (it.data->spec.mask == XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID &&
+                // Which client the value is about, and what kind of value it is.
+                const auto& [clientID, length] = *it.data;
+                if (clientID.mask == XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID &&
                     xcb_res_client_id_value_value_length(it.data) >= 1) {
-                    pidOfClient[it.data->spec.client & ~idMask] =
+                    pidOfClient[clientID.client & ~idMask] =
                         xcb_res_client_id_value_value(it.data)[0];
                 }
             }
