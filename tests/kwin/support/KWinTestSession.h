@@ -14,9 +14,9 @@
 
 namespace plimsett::testing {
 
-// A Plasma compositor of the test's own: a session bus (a dbus-daemon) and a copy of
-// kwin_wayland (the packaged one carries file capabilities that a container refuses to run) with
-// two virtual outputs, Virtual-0 and Virtual-1, 1280 x 800 side by side, composited in software
+// A Plasma compositor of the test's own: a session bus (a dbus-daemon) and kwin_wayland (or a copy
+// of it without its file capabilities, which a container may refuse to run) with two virtual
+// outputs, Virtual-0 and Virtual-1, 1280 x 800 side by side, composited in software
 // (QPainter), in a private runtime directory. Everything stops, and the directory goes, when the
 // session is destroyed.
 class KWinTestSession {
