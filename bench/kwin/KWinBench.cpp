@@ -11,7 +11,7 @@
 //
 //   build/bench/kwin/kwin_bench [--benchmark_min_time=2s]
 #include "platform/kwin/KWinScriptChannel.h"
-#include "platform/kwin/KWinWindowSystem.h"
+#include "platform/wayland/WaylandWindowSystem.h"
 #include "tests/kwin/support/KWinTestSession.h"
 
 #include <QCoreApplication>
@@ -28,7 +28,7 @@
 namespace {
 
 using plimsett::KWinScriptChannel;
-using plimsett::KWinWindowSystem;
+using plimsett::WaylandWindowSystem;
 using plimsett::LiveWindow;
 using plimsett::Rect;
 using plimsett::WindowMove;
@@ -39,7 +39,7 @@ constexpr int processCount = 20;
 constexpr int windowsPerProcess = 10;
 constexpr std::size_t passSize = 50;
 
-KWinWindowSystem* windowSystem = nullptr;
+WaylandWindowSystem* windowSystem = nullptr;
 
 void listing(benchmark::State& state) {
     std::size_t count = 0;
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
         std::cerr << channel->problem() << "\n";
         return 1;
     }
-    KWinWindowSystem system(channel);
+    WaylandWindowSystem system(channel);
     windowSystem = &system;
 
     benchmark::RegisterBenchmark("listing of 200 windows", listing)

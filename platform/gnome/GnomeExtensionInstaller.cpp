@@ -1,6 +1,6 @@
 #include "platform/gnome/GnomeExtensionInstaller.h"
 
-#include "platform/gnome/GnomeShellProxy.h"
+#include "platform/gnome/GnomeShellChannel.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -91,8 +91,8 @@ std::optional<int> runningShellMajorVersion() {
 }
 
 bool extensionAnswers() {
-    return busCall(GnomeShellProxy::busName, GnomeShellProxy::objectPath,
-                   QString::fromLatin1(GnomeShellProxy::interfaceName) +
+    return busCall(GnomeShellChannel::busName, GnomeShellChannel::objectPath,
+                   QString::fromLatin1(GnomeShellChannel::interfaceName) +
                        QStringLiteral(".GetVersion"))
         .has_value();
 }

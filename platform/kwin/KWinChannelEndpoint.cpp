@@ -153,10 +153,10 @@ void KWinChannelEndpoint::changed(const QString& what) {
     if (!fromExpectedSender()) {
         return;
     }
-    if (what == QLatin1String("outputs")) {
-        emit outputsChanged();
-    } else if (what == QLatin1String("workArea")) {
-        emit workAreaChanged();
+    if (what == QLatin1String("monitors")) {
+        emit monitorsChanged();
+    } else if (what == QLatin1String("workAreas")) {
+        emit workAreasChanged();
     }
 }
 

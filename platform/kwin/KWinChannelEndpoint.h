@@ -60,14 +60,14 @@ public slots:
     QString poll();
     // Called by the script with {"id": N, "result": ...}.
     void reply(const QString& json);
-    // Called by the script when its outputs ("outputs") or work areas ("workArea") changed.
+    // Called by the script when the monitors ("monitors") or work areas ("workAreas") changed.
     void changed(const QString& what);
 
 signals:
     // A result for request `id` came in; waitFor() now returns it at once.
     void resultArrived(qint64 id);
-    void outputsChanged();
-    void workAreaChanged();
+    void monitorsChanged();
+    void workAreasChanged();
 
 private:
     bool fromExpectedSender();

@@ -1,10 +1,7 @@
 #include "platform/kwin/KWinPlatformBackend.h"
 
-#include "platform/kwin/KWinAccessPermission.h"
-#include "platform/kwin/KWinDisplayEventMonitor.h"
-#include "platform/kwin/KWinDisplayProvider.h"
 #include "platform/kwin/KWinScriptChannel.h"
-#include "platform/kwin/KWinWindowSystem.h"
+#include "platform/wayland/WaylandPlatformBackend.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -16,9 +13,9 @@ PlatformBackend makeKWinPlatformBackend() {
     // calls, its hooks) must not hold up the script's calls.
     auto channel = std::make_shared<KWinScriptChannel>(QDBusConnection::connectToBus(
         QDBusConnection::SessionBus, QStringLiteral("plimsett-kwin-channel")));
-    PlatformBackend backend;
+    std::string problem;
     if (!channel->load()) {
-        backend.problem = channel->problem();
+        problem = channel->problem();
     }
     // The script goes when the program does, even if a closure keeps the channel a little longer.
     if (auto* app = QCoreApplication::instance()) {
@@ -29,14 +26,8 @@ PlatformBackend makeKWinPlatformBackend() {
                              }
                          });
     }
-    backend.windowSystem = std::make_shared<KWinWindowSystem>(channel);
-    backend.displayProvider = std::make_shared<KWinDisplayProvider>(channel);
-    backend.permission = std::make_shared<KWinAccessPermission>(channel);
-    backend.makeEventMonitor = [channel](std::weak_ptr<LayoutController> controller) {
-        return std::unique_ptr<EventMonitor>(
-            std::make_unique<KWinDisplayEventMonitor>(std::move(controller), channel));
-    };
-    return backend;
+    return makeWaylandPlatformBackend(channel, WaylandDisplayProvider::Identity::anyEdid,
+                                      std::move(problem));
 }
 
 } // namespace plimsett

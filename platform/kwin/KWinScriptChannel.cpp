@@ -40,10 +40,10 @@ KWinScriptChannel::KWinScriptChannel(QDBusConnection bus)
     thread_->setObjectName(QStringLiteral("plimsett-kwin-channel"));
     endpoint_->moveToThread(thread_.get());
     QObject::connect(thread_.get(), &QThread::finished, endpoint_, &QObject::deleteLater);
-    connect(endpoint_, &KWinChannelEndpoint::outputsChanged, this,
-            &KWinScriptChannel::outputsChanged, Qt::QueuedConnection);
-    connect(endpoint_, &KWinChannelEndpoint::workAreaChanged, this,
-            &KWinScriptChannel::workAreaChanged, Qt::QueuedConnection);
+    connect(endpoint_, &KWinChannelEndpoint::monitorsChanged, this,
+            &HelperChannel::monitorsChanged, Qt::QueuedConnection);
+    connect(endpoint_, &KWinChannelEndpoint::workAreasChanged, this,
+            &HelperChannel::workAreasChanged, Qt::QueuedConnection);
     connect(
         endpoint_, &KWinChannelEndpoint::resultArrived, this,
         [this](qint64 id) { finishPending(id); }, Qt::QueuedConnection);
@@ -195,14 +195,36 @@ bool KWinScriptChannel::isAnswering() const {
     return loaded_ && endpoint_->isAnswering();
 }
 
-std::optional<QJsonValue> KWinScriptChannel::request(const QString& op, QJsonObject arguments,
+std::int64_t KWinScriptChannel::post(Request request, const QJsonValue& argument) {
+    QJsonObject body;
+    switch (request) {
+    case Request::windows:
+        body.insert(QStringLiteral("op"), QStringLiteral("windows"));
+        break;
+    case Request::monitors:
+        body.insert(QStringLiteral("op"), QStringLiteral("monitors"));
+        break;
+    case Request::move:
+        body.insert(QStringLiteral("op"), QStringLiteral("move"));
+        body.insert(QStringLiteral("moves"), argument);
+        break;
+    }
+    return endpoint_->post(std::move(body));
+}
+
+std::optional<QJsonValue> KWinScriptChannel::request(Request request, const QJsonValue& argument,
                                                      std::chrono::milliseconds timeout) {
     if (!isAnswering()) {
         return std::nullopt;
     }
-    arguments.insert(QStringLiteral("op"), op);
-    const std::int64_t id = endpoint_->post(std::move(arguments));
+    const std::int64_t id = post(request, argument);
     return endpoint_->waitFor(id, std::chrono::steady_clock::now() + timeout);
+}
+
+void KWinScriptChannel::requestAccess() {
+    if (!isAnswering()) {
+        load();
+    }
 }
 
 QString KWinScriptChannel::scriptSource() {
@@ -215,15 +237,14 @@ QString KWinScriptChannel::scriptFor(const QString& service) {
            scriptSource();
 }
 
-void KWinScriptChannel::requestAsync(const QString& op, QJsonObject arguments,
+void KWinScriptChannel::requestAsync(Request request, const QJsonValue& argument,
                                      std::chrono::milliseconds timeout, Answered answered) {
     if (!isAnswering()) {
         // Still later, as promised: the caller may not expect its answer inside this call.
         QTimer::singleShot(0, this, [answered = std::move(answered)] { answered(std::nullopt); });
         return;
     }
-    arguments.insert(QStringLiteral("op"), op);
-    const std::int64_t id = endpoint_->post(std::move(arguments));
+    const std::int64_t id = post(request, argument);
     pending_.emplace(id, std::move(answered));
     QTimer::singleShot(timeout, this, [this, id] { finishPending(id); });
 }

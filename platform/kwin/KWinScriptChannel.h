@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/wayland/HelperChannel.h"
+
 #include <QDBusConnection>
 #include <QJsonObject>
 #include <QJsonValue>
-#include <QObject>
 #include <QString>
 
 #include <chrono>
@@ -29,7 +30,7 @@ class KWinChannelEndpoint;
 // the round trip and never longer than the timeout.
 //
 // Create and use it on the main thread. The change signals arrive there.
-class KWinScriptChannel : public QObject {
+class KWinScriptChannel : public HelperChannel {
     Q_OBJECT
 
 public:
@@ -48,31 +49,29 @@ public:
     void unload();
     bool isLoaded() const { return loaded_; }
     // Loaded, and the script keeps calling.
-    bool isAnswering() const;
+    bool isAnswering() const override;
     // Why the last load() failed; empty after a load that worked.
     const std::string& problem() const { return problem_; }
 
-    // Sends {"op": op, ...arguments} and returns the script's result; nothing when the script is
-    // not answering or no answer came within `timeout`.
-    std::optional<QJsonValue> request(const QString& op, QJsonObject arguments,
-                                      std::chrono::milliseconds timeout);
-    // The same without waiting: `answered` gets the result (or nothing, as above) later on the
-    // main thread, exactly once, unless the channel goes away first.
-    using Answered = std::function<void(std::optional<QJsonValue>)>;
-    void requestAsync(const QString& op, QJsonObject arguments, std::chrono::milliseconds timeout,
-                      Answered answered);
+    // Sends the script {"op": ..., "moves": argument} and returns its result; nothing when the
+    // script is not answering or no answer came within `timeout`.
+    std::optional<QJsonValue> request(Request request, const QJsonValue& argument,
+                                      std::chrono::milliseconds timeout) override;
+    void requestAsync(Request request, const QJsonValue& argument,
+                      std::chrono::milliseconds timeout, Answered answered) override;
+    // Loads the script again when it is not answering (KWin restarted, or scripting was switched
+    // on since).
+    void requestAccess() override;
 
     // The script text as the program ships it, and as written for a connection with the given
     // unique bus name.
     static QString scriptSource();
     static QString scriptFor(const QString& service);
 
-signals:
-    void outputsChanged();
-    void workAreaChanged();
-
 private:
     bool fail(std::string problem);
+    // Queues the request for the script's next poll; its number.
+    std::int64_t post(Request request, const QJsonValue& argument);
     // The number KWin gave the loaded script, or the reason it gave none.
     std::optional<int> loadScriptFile(const QString& path, std::string& problem);
     void runScript(int id);

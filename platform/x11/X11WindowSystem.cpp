@@ -2,6 +2,7 @@
 
 #include "engine/LayoutController.h"
 #include "engine/Text.h"
+#include "platform/linux/ApplicationGrouping.h"
 #include "platform/x11/X11WindowHandle.h"
 #include "platform/x11/XcbReply.h"
 
@@ -79,19 +80,6 @@ struct Requests {
     xcb_get_property_cookie_t pid, type, transientFor, wmClass, netName, wmName, state, extents;
     xcb_get_geometry_cookie_t geometry;
     xcb_translate_coordinates_cookie_t position;
-};
-
-struct Record {
-    xcb_window_t window = XCB_WINDOW_NONE;
-    std::string groupKey;
-    std::string wmClass;
-    std::string wmInstance;
-    std::string title;
-    Rect frame;
-    bool hidden = false;
-    bool fullScreen = false;
-    bool maximizedHorizontally = false;
-    bool maximizedVertically = false;
 };
 
 } // namespace
@@ -190,7 +178,7 @@ std::vector<LiveWindow> X11WindowSystem::windows() {
         ewmh._NET_WM_WINDOW_TYPE_NOTIFICATION, ewmh._NET_WM_WINDOW_TYPE_COMBO,
         ewmh._NET_WM_WINDOW_TYPE_DND,          ewmh._NET_WM_WINDOW_TYPE_NORMAL};
 
-    std::vector<Record> records;
+    std::vector<WindowRecord> records;
     records.reserve(clients.size());
     for (std::size_t i = 0; i < clients.size(); ++i) {
         const Requests& r = requests[i];
@@ -289,55 +277,21 @@ std::vector<LiveWindow> X11WindowSystem::windows() {
         }
 
         const std::vector<std::uint32_t> states = values32(state.get(), XCB_ATOM_ATOM);
-        Record record;
-        record.window = window;
-        record.groupKey =
+        WindowRecord record;
+        record.handle = std::make_shared<X11WindowHandle>(window);
+        record.process =
             processID != 0 ? "pid:" + std::to_string(processID) : "client:" + std::to_string(base);
-        record.wmClass = std::move(className);
-        record.wmInstance = classBytes.substr(0, separator);
+        record.appClass = std::move(className);
+        record.instanceName = classBytes.substr(0, separator);
         record.title = repairedUtf8(title);
         record.frame = frame;
-        record.hidden = contains(states, ewmh._NET_WM_STATE_HIDDEN);
+        record.minimized = contains(states, ewmh._NET_WM_STATE_HIDDEN);
         record.fullScreen = contains(states, ewmh._NET_WM_STATE_FULLSCREEN);
         record.maximizedHorizontally = contains(states, ewmh._NET_WM_STATE_MAXIMIZED_HORZ);
         record.maximizedVertically = contains(states, ewmh._NET_WM_STATE_MAXIMIZED_VERT);
         records.push_back(std::move(record));
     }
-
-    // Group by process and class, applications in the order of their first window.
-    std::vector<std::vector<const Record*>> applications;
-    std::map<std::pair<std::string, std::string>, std::size_t> applicationIndex;
-    for (const Record& record : records) {
-        const auto key = std::make_pair(record.groupKey, record.wmClass);
-        auto [it, inserted] = applicationIndex.emplace(key, applications.size());
-        if (inserted) {
-            applications.emplace_back();
-        }
-        applications[it->second].push_back(&record);
-    }
-    std::vector<LiveWindow> result;
-    result.reserve(records.size());
-    for (const auto& application : applications) {
-        const Record& first = *application.front();
-        const auto entry = desktopEntries_.find(first.wmClass, first.wmInstance);
-        const std::string appName = entry ? entry->name : first.wmClass;
-        std::int64_t index = 0;
-        for (const Record* record : application) {
-            LiveWindow window;
-            window.handle = std::make_shared<X11WindowHandle>(record->window);
-            window.bundleID = record->wmClass;
-            window.appName = appName;
-            window.title = record->title;
-            window.index = index++;
-            window.frame = record->frame;
-            window.isMinimized = record->hidden;
-            window.isFullScreen = record->fullScreen;
-            window.isMaximizedHorizontally = record->maximizedHorizontally;
-            window.isMaximizedVertically = record->maximizedVertically;
-            result.push_back(std::move(window));
-        }
-    }
-    return result;
+    return ApplicationGrouping::liveWindows(records, desktopEntries_);
 }
 
 std::vector<std::optional<X11WindowSystem::Placement>>

@@ -2,11 +2,11 @@
 // two virtual monitors. What the backend reports is checked against the probe extension's view.
 #include "engine/InMemoryDefaultsDatabase.h"
 #include "platform/PlatformBackend.h"
-#include "platform/gnome/GnomeAccessPermission.h"
-#include "platform/gnome/GnomeDisplayEventMonitor.h"
-#include "platform/gnome/GnomeDisplayProvider.h"
-#include "platform/gnome/GnomeShellProxy.h"
-#include "platform/gnome/GnomeWindowSystem.h"
+#include "platform/gnome/GnomeShellChannel.h"
+#include "platform/wayland/WaylandAccessPermission.h"
+#include "platform/wayland/WaylandDisplayProvider.h"
+#include "platform/wayland/WaylandEventMonitor.h"
+#include "platform/wayland/WaylandWindowSystem.h"
 #include "tests/gnome/support/GnomeShellSession.h"
 #include "tests/support/FakeDisplayProvider.h"
 #include "tests/support/FakeWindowSystem.h"
@@ -60,8 +60,8 @@ const LiveWindow* find(std::vector<LiveWindow>&& windows, const std::string& tit
 class GnomeBackendTest : public ::testing::Test {
 protected:
     GnomeShellSession& session = GnomeShellSession::shared();
-    std::shared_ptr<GnomeShellProxy> shell = std::make_shared<GnomeShellProxy>();
-    GnomeWindowSystem windowSystem{shell};
+    std::shared_ptr<GnomeShellChannel> shell = std::make_shared<GnomeShellChannel>();
+    WaylandWindowSystem windowSystem{shell};
 };
 
 TEST_F(GnomeBackendTest, ListsTheNormalWindowsOfEachApplicationInOrder) {
@@ -161,7 +161,7 @@ TEST_F(GnomeBackendTest, MovesAPassAtOnceAndFailsAWindowClosedJustBefore) {
 }
 
 TEST_F(GnomeBackendTest, ReportsTheMonitorsWithTheirIdentityAndWorkArea) {
-    GnomeDisplayProvider provider(shell);
+    WaylandDisplayProvider provider(shell, WaylandDisplayProvider::Identity::wholeEdid);
     const DisplaySet set = provider.currentDisplaySet();
     ASSERT_EQ(set.displays.size(), 2u);
     const DisplayInfo& left = set.displays[0];
@@ -180,7 +180,7 @@ TEST_F(GnomeBackendTest, ReportsTheMonitorsWithTheirIdentityAndWorkArea) {
     }
     EXPECT_EQ(set.id.size(), 16u);
 
-    GnomeAccessPermission permission(shell);
+    WaylandAccessPermission permission(shell);
     EXPECT_TRUE(permission.isTrusted());
     EXPECT_TRUE(windowSystem.isTrusted());
 }
@@ -191,8 +191,8 @@ TEST_F(GnomeBackendTest, AGnomeWaylandSessionGetsThisBackendAndNeverXwayland) {
     const PlatformBackend backend = makePlatformBackend();
     unsetenv("DISPLAY");
     EXPECT_TRUE(backend.problem.empty()) << backend.problem;
-    EXPECT_NE(dynamic_cast<GnomeWindowSystem*>(backend.windowSystem.get()), nullptr);
-    EXPECT_NE(dynamic_cast<GnomeDisplayProvider*>(backend.displayProvider.get()), nullptr);
+    EXPECT_NE(dynamic_cast<WaylandWindowSystem*>(backend.windowSystem.get()), nullptr);
+    EXPECT_NE(dynamic_cast<WaylandDisplayProvider*>(backend.displayProvider.get()), nullptr);
     EXPECT_TRUE(backend.permission->isTrusted());
 }
 
@@ -228,11 +228,11 @@ protected:
 };
 
 TEST_F(GnomeEventMonitorTest, EachSignalReachesTheControllerAndAStoppedMonitorIsSilent) {
-    GnomeDisplayEventMonitor monitor(controller);
+    WaylandEventMonitor monitor(controller, std::make_shared<GnomeShellChannel>());
     monitor.start();
     monitor.start();
     auto quiet = makeController();
-    GnomeDisplayEventMonitor stopped(quiet);
+    WaylandEventMonitor stopped(quiet, std::make_shared<GnomeShellChannel>());
     stopped.start();
     stopped.stop();
     stopped.stop();
@@ -249,7 +249,8 @@ TEST_F(GnomeEventMonitorTest, EachSignalReachesTheControllerAndAStoppedMonitorIs
     EXPECT_EQ(controller->phase(), LayoutController::Phase::settling);
     ASSERT_TRUE(session.plugBack());
     ASSERT_TRUE(waitUntil([&] {
-        return GnomeDisplayProvider(std::make_shared<GnomeShellProxy>())
+        return WaylandDisplayProvider(std::make_shared<GnomeShellChannel>(),
+                                      WaylandDisplayProvider::Identity::wholeEdid)
                    .currentDisplaySet()
                    .displays.size() == 2;
     }));

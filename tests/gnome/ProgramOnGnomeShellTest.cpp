@@ -1,8 +1,8 @@
 // The real program on the headless GNOME Shell: a monitor unplugged and plugged back under a
 // running Plimsett, and a restore on command after a restart. Where the windows end up is read
 // through the probe extension, not through Plimsett's.
-#include "platform/gnome/GnomeShellProxy.h"
-#include "platform/gnome/GnomeWindowSystem.h"
+#include "platform/gnome/GnomeShellChannel.h"
+#include "platform/wayland/WaylandWindowSystem.h"
 #include "tests/gnome/support/GnomeShellSession.h"
 #include "tests/x11/support/ChildProcess.h"
 #include "tests/x11/support/Polling.h"
@@ -157,7 +157,7 @@ protected:
     }
 
     GnomeShellSession& session = GnomeShellSession::shared();
-    GnomeWindowSystem windowSystem{std::make_shared<GnomeShellProxy>()};
+    WaylandWindowSystem windowSystem{std::make_shared<GnomeShellChannel>()};
     WaylandClient notes{"org.example.Notes"};
     WaylandClient mail{"org.example.Mail"};
     std::unique_ptr<ChildProcess> program;

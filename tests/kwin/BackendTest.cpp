@@ -1,7 +1,7 @@
 // The KWin backend on a compositor of the test's own: the script, the windows, the outputs.
-#include "platform/kwin/KWinDisplayProvider.h"
+#include "platform/wayland/WaylandDisplayProvider.h"
 #include "platform/kwin/KWinScriptChannel.h"
-#include "platform/kwin/KWinWindowSystem.h"
+#include "platform/wayland/WaylandWindowSystem.h"
 #include "tests/kwin/support/KWinInspector.h"
 #include "tests/kwin/support/KWinTestSession.h"
 #include "tests/x11/support/Polling.h"
@@ -63,7 +63,7 @@ TEST_F(KWinBackendTest, ListsAndMovesWindowsAndFailsForOneThatIsGone) {
     auto other = session->startClient("org.plimsett.Mail", "300x200", {"Inbox"});
     auto channel = std::make_shared<KWinScriptChannel>(session->bus());
     ASSERT_TRUE(channel->load()) << channel->problem();
-    KWinWindowSystem windowSystem(channel);
+    WaylandWindowSystem windowSystem(channel);
     EXPECT_TRUE(windowSystem.isTrusted());
 
     const std::vector<LiveWindow> windows = windowSystem.windows();
@@ -126,8 +126,8 @@ TEST_F(KWinBackendTest, ReportsOutputsWithTheirWorkAreasAndTellsWhenTheyChange) 
     auto channel = std::make_shared<KWinScriptChannel>(session->bus());
     ASSERT_TRUE(channel->load()) << channel->problem();
     int outputChanges = 0;
-    QObject::connect(channel.get(), &KWinScriptChannel::outputsChanged, [&] { ++outputChanges; });
-    KWinDisplayProvider provider(channel);
+    QObject::connect(channel.get(), &KWinScriptChannel::monitorsChanged, [&] { ++outputChanges; });
+    WaylandDisplayProvider provider(channel, WaylandDisplayProvider::Identity::anyEdid);
 
     DisplaySet set = provider.currentDisplaySet();
     ASSERT_EQ(set.displays.size(), 2u);
@@ -163,7 +163,7 @@ TEST_F(KWinBackendTest, TheScriptRunsOnceAndGoesWithTheProgram) {
         ASSERT_TRUE(second->load()) << second->problem();
         EXPECT_TRUE(session->isScriptLoaded(KWinScriptChannel::pluginName));
         EXPECT_EQ(loadedScripts(session->bus()), 1);
-        EXPECT_EQ(KWinWindowSystem(second).windows().size(), 1u);
+        EXPECT_EQ(WaylandWindowSystem(second).windows().size(), 1u);
 
         // Unloaded behind the program's back: the answer never comes, and the listing is empty
         // after a bounded wait instead of hanging.
@@ -173,12 +173,12 @@ TEST_F(KWinBackendTest, TheScriptRunsOnceAndGoesWithTheProgram) {
                                 << QString::fromLatin1(KWinScriptChannel::pluginName),
                             QDBus::Block, 3000);
         const auto started = std::chrono::steady_clock::now();
-        EXPECT_TRUE(KWinWindowSystem(second).windows().empty());
+        EXPECT_TRUE(WaylandWindowSystem(second).windows().empty());
         EXPECT_LT(std::chrono::steady_clock::now() - started,
-                  KWinWindowSystem::listingTimeout + std::chrono::milliseconds(500));
+                  WaylandWindowSystem::listingTimeout + std::chrono::milliseconds(500));
         // Asking for access again brings it back.
         EXPECT_TRUE(second->load());
-        EXPECT_EQ(KWinWindowSystem(second).windows().size(), 1u);
+        EXPECT_EQ(WaylandWindowSystem(second).windows().size(), 1u);
         second.reset();
         QDBusConnection::disconnectFromBus(QStringLiteral("plimsett-second"));
     }
@@ -199,8 +199,8 @@ TEST(KWinScriptChannelTest, SaysWhyWhenThereIsNoKWin) {
         EXPECT_EQ(channel->problem(), "KWin is not on the session bus (org.kde.KWin), so Plimsett "
                                       "cannot read or move the windows of this session.");
         EXPECT_FALSE(channel->isAnswering());
-        EXPECT_TRUE(KWinWindowSystem(channel).windows().empty());
-        EXPECT_TRUE(KWinDisplayProvider(channel).currentDisplaySet().displays.empty());
+        EXPECT_TRUE(WaylandWindowSystem(channel).windows().empty());
+        EXPECT_TRUE(WaylandDisplayProvider(channel, WaylandDisplayProvider::Identity::anyEdid).currentDisplaySet().displays.empty());
         channel.reset();
         QDBusConnection::disconnectFromBus(name);
     }

@@ -1,6 +1,7 @@
-// What the backend makes of the script's replies, including replies it should never get.
-#include "platform/kwin/KWinDisplayProvider.h"
-#include "platform/kwin/KWinWindowSystem.h"
+// What the Wayland backend makes of its helpers' replies, including replies it should never get.
+#include "platform/wayland/WaylandDisplayProvider.h"
+#include "platform/wayland/WaylandWindowHandle.h"
+#include "platform/wayland/WaylandWindowSystem.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,28 +16,28 @@ QJsonValue json(const char* text) {
 }
 
 const char* twoApplications = R"([
-  {"id": "{a}", "resourceClass": "org.example.Notes", "resourceName": "notes",
-   "desktopFileName": "", "pid": 10, "caption": "One",
+  {"id": "{a}", "appClass": "org.example.Notes", "instanceName": "notes",
+   "appId": "", "appName": "", "pid": 10, "title": "One",
    "frame": {"x": 0, "y": 0, "width": 400, "height": 300}, "minimized": false,
    "fullScreen": false, "maximizedHorizontally": true, "maximizedVertically": false},
-  {"id": "{b}", "resourceClass": "org.example.Mail", "resourceName": "mail",
-   "desktopFileName": "", "pid": 11, "caption": "Inbox",
+  {"id": "{b}", "appClass": "org.example.Mail", "instanceName": "mail",
+   "appId": "", "appName": "", "pid": 11, "title": "Inbox",
    "frame": {"x": 10, "y": 20, "width": 300, "height": 200}, "minimized": true,
    "fullScreen": false, "maximizedHorizontally": false, "maximizedVertically": false},
-  {"id": "{c}", "resourceClass": "org.example.Notes", "resourceName": "notes",
-   "desktopFileName": "", "pid": 10, "caption": "Two",
+  {"id": "{c}", "appClass": "org.example.Notes", "instanceName": "notes",
+   "appId": "", "appName": "", "pid": 10, "title": "Two",
    "frame": {"x": 5, "y": 5, "width": 400, "height": 300}, "minimized": false,
    "fullScreen": true, "maximizedHorizontally": false, "maximizedVertically": false},
-  {"id": "{own}", "resourceClass": "plimsett", "resourceName": "plimsett",
-   "desktopFileName": "plimsett", "pid": 99, "caption": "Settings",
+  {"id": "{own}", "appClass": "plimsett", "instanceName": "plimsett",
+   "appId": "plimsett", "appName": "Plimsett", "pid": 99, "title": "Settings",
    "frame": {"x": 5, "y": 5, "width": 400, "height": 300}, "minimized": false,
    "fullScreen": false, "maximizedHorizontally": false, "maximizedVertically": false}
 ])";
 
-TEST(KWinListingTest, GroupsWindowsByApplicationAndLeavesOutItsOwn) {
+TEST(WaylandListingTest, GroupsWindowsByApplicationAndLeavesOutItsOwn) {
     const DesktopEntryCatalog noEntries({}, "");
     const std::vector<LiveWindow> windows =
-        KWinWindowSystem::listing(json(twoApplications), 99, noEntries);
+        WaylandWindowSystem::listing(json(twoApplications), 99, noEntries);
     ASSERT_EQ(windows.size(), 3u);
     EXPECT_EQ(windows[0].title, "One");
     EXPECT_EQ(windows[1].title, "Two");
@@ -51,44 +52,63 @@ TEST(KWinListingTest, GroupsWindowsByApplicationAndLeavesOutItsOwn) {
     EXPECT_FALSE(windows[0].isMaximizedVertically);
 }
 
-TEST(KWinListingTest, ABadReplyGivesNoWindowsAndBadAnswersNoMoves) {
+TEST(WaylandListingTest, ABadReplyGivesNoWindowsAndBadAnswersNoMoves) {
     const DesktopEntryCatalog noEntries({}, "");
     QString missingField = QString::fromUtf8(twoApplications);
-    missingField.replace(QStringLiteral("\"caption\": \"Inbox\","), QString());
+    missingField.replace(QStringLiteral("\"title\": \"Inbox\","), QString());
     QString wrongType = QString::fromUtf8(twoApplications);
     wrongType.replace(QStringLiteral("\"width\": 300"), QStringLiteral("\"width\": \"300\""));
     for (const QString& reply : {missingField, wrongType, QStringLiteral("{}"),
                                  QStringLiteral("null"), QStringLiteral("\"windows\"")}) {
         EXPECT_TRUE(
-            KWinWindowSystem::listing(json(reply.toUtf8().constData()), 0, noEntries).empty())
+            WaylandWindowSystem::listing(json(reply.toUtf8().constData()), 0, noEntries).empty())
             << reply.toStdString();
     }
-    EXPECT_EQ(KWinWindowSystem::answers(
-                  json(R"([{"exists": true, "placed": true}, {"exists": false, "placed": true},
-                           {"exists": true}, 1])"),
-                  4),
+    // Four moves asked for; the answers are checked against what each asked for.
+    std::vector<WindowMove> moves;
+    for (const char* id : {"{a}", "{b}", "{c}", "{d}"}) {
+        LiveWindow window;
+        window.handle = std::make_shared<WaylandWindowHandle>(QString::fromLatin1(id));
+        moves.push_back(WindowMove{window, Rect{100, 100, 400, 300}});
+    }
+    std::vector<std::size_t> sent;
+    const QJsonArray requests = WaylandWindowSystem::request(moves, sent);
+    ASSERT_EQ(sent.size(), 4u);
+    const auto results = [&](const char* answer) {
+        return WaylandWindowSystem::results(json(answer), requests, sent, moves);
+    };
+    const char* frame = R"("frame": {"x": 101, "y": 100, "width": 400, "height": 300})";
+    EXPECT_EQ(results((std::string(R"([{"id": "{a}", "exists": true, )") + frame +
+                       R"(}, {"id": "{b}", "exists": false}, {"id": "{c}", "exists": true},
+                           1])")
+                          .c_str()),
               (std::vector<bool>{true, false, false, false}));
     // A reply for another number of windows, or none at all, moved nothing that can be told.
-    EXPECT_EQ(KWinWindowSystem::answers(json(R"([{"exists": true, "placed": true}])"), 2),
-              (std::vector<bool>{false, false}));
-    EXPECT_EQ(KWinWindowSystem::answers(std::nullopt, 1), std::vector<bool>{false});
+    EXPECT_EQ(results((std::string(R"([{"id": "{a}", "exists": true, )") + frame + "}]").c_str()),
+              (std::vector<bool>(4, false)));
+    EXPECT_EQ(WaylandWindowSystem::results(std::nullopt, requests, sent, moves),
+              std::vector<bool>(4, false));
 }
 
-TEST(KWinOutputsTest, IdentifiesMonitorsAsOnX11AndCountsMirrorsOnce) {
-    const std::vector<DisplayInfo> displays = KWinDisplayProvider::displays(json(R"([
-      {"name": "eDP-1", "manufacturer": "BOE", "model": "NE135FBM-N41", "serial": "",
+TEST(WaylandMonitorsTest, IdentifiesMonitorsAsOnX11AndCountsMirrorsOnce) {
+    const std::vector<DisplayInfo> displays = WaylandDisplayProvider::displays(json(R"([
+      {"connector": "eDP-1", "vendor": "BOE", "product": "NE135FBM-N41", "serial": "",
+       "displayName": "", "builtIn": false,
        "geometry": {"x": 0, "y": 0, "width": 1504, "height": 1003},
-       "placementArea": {"x": 0, "y": 0, "width": 1504, "height": 959}},
-      {"name": "DP-2", "manufacturer": "Dell Inc.", "model": "DELL U2720Q", "serial": "8CQ9V13",
+       "workArea": {"x": 0, "y": 0, "width": 1504, "height": 959}},
+      {"connector": "DP-2", "vendor": "Dell Inc.", "product": "DELL U2720Q", "serial": "8CQ9V13",
+       "displayName": "", "builtIn": false,
        "geometry": {"x": 1504, "y": 0, "width": 2560, "height": 1440},
-       "placementArea": {"x": 1504, "y": 0, "width": 2560, "height": 1440}},
-      {"name": "HDMI-A-1", "manufacturer": "", "model": "", "serial": "",
+       "workArea": {"x": 1504, "y": 0, "width": 2560, "height": 1440}},
+      {"connector": "HDMI-A-1", "vendor": "", "product": "", "serial": "",
+       "displayName": "", "builtIn": false,
        "geometry": {"x": 1504, "y": 0, "width": 2560, "height": 1440},
-       "placementArea": {"x": 1504, "y": 0, "width": 2560, "height": 1440}},
-      {"name": "Virtual-1", "manufacturer": "", "model": "", "serial": "",
+       "workArea": {"x": 1504, "y": 0, "width": 2560, "height": 1440}},
+      {"connector": "Virtual-1", "vendor": "", "product": "", "serial": "",
+       "displayName": "", "builtIn": false,
        "geometry": {"x": 4064, "y": 0, "width": 1280, "height": 800},
-       "placementArea": {"x": 0, "y": 0, "width": 1280, "height": 800}}
-    ])"));
+       "workArea": {"x": 0, "y": 0, "width": 1280, "height": 800}}
+    ])"), WaylandDisplayProvider::Identity::anyEdid);
     ASSERT_EQ(displays.size(), 3u);
     EXPECT_EQ(displays[0].uuid, "BOE-NE135FBM-N41-");
     EXPECT_EQ(displays[0].name, "NE135FBM-N41");
@@ -101,10 +121,27 @@ TEST(KWinOutputsTest, IdentifiesMonitorsAsOnX11AndCountsMirrorsOnce) {
     // A placement area off the output (read mid-change) is not taken for its visible frame.
     EXPECT_EQ(displays[2].visibleFrame, displays[2].frame);
 
-    EXPECT_TRUE(KWinDisplayProvider::displays(json(R"([{"name": "DP-1",
+    EXPECT_TRUE(WaylandDisplayProvider::displays(json(R"([{"connector": "DP-1",
         "geometry": {"x": 0, "y": 0, "width": 800, "height": 600},
-        "placementArea": {"x": 0, "y": 0, "width": 800, "height": 600}}])"))
+        "workArea": {"x": 0, "y": 0, "width": 800, "height": 600}}])"),
+                                                 WaylandDisplayProvider::Identity::anyEdid)
                     .empty());
+    // On GNOME a monitor is told by its EDID only when Mutter knows all of it.
+    const std::vector<DisplayInfo> onGnome = WaylandDisplayProvider::displays(json(R"([
+      {"connector": "Meta-0", "vendor": "MetaProducts Inc.", "product": "MetaMonitor",
+       "serial": "0x1234", "displayName": "MetaProducts 15\"", "builtIn": true,
+       "geometry": {"x": 0, "y": 0, "width": 1920, "height": 1080},
+       "workArea": {"x": 0, "y": 32, "width": 1920, "height": 1048}},
+      {"connector": "Meta-1", "vendor": "MetaProducts Inc.", "product": "MetaMonitor",
+       "serial": "unknown", "displayName": "", "builtIn": false,
+       "geometry": {"x": 1920, "y": 0, "width": 1280, "height": 800},
+       "workArea": {"x": 1920, "y": 0, "width": 1280, "height": 800}}
+    ])"), WaylandDisplayProvider::Identity::wholeEdid);
+    ASSERT_EQ(onGnome.size(), 2u);
+    EXPECT_EQ(onGnome[0].uuid, "MetaProducts Inc.-MetaMonitor-0x1234");
+    EXPECT_EQ(onGnome[0].name, "MetaProducts 15\"");
+    EXPECT_TRUE(onGnome[0].isBuiltIn);
+    EXPECT_EQ(onGnome[1].uuid, "Meta-1");
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // What Plimsett's C++ backend needs of the Shell, on the session bus, and nothing more: the
 // normal windows, their moves, the monitors and their changes. Plus a top-bar menu that mirrors
-// the program's tray menu, since stock GNOME has no tray. This text is shared by both forms of
-// the extension; the build puts the imports of each Shell version around it.
+// the program's tray menu, since stock GNOME has no tray. Its records are those of every
+// Plimsett helper (platform/wayland/README.md). This text is shared by both forms of the
+// extension; the build puts the imports of each Shell version around it.
 
 const BUS_NAME = 'tamblin_engineering.Plimsett.Shell';
 const OBJECT_PATH = '/tamblin_engineering/Plimsett/Shell';
@@ -96,20 +97,20 @@ const SHELL_PID = new Gio.Credentials().get_unix_pid();
 function describeWindow(window) {
     const app = Shell.WindowTracker.get_default().get_window_app(window);
     const known = app !== null && !app.is_window_backed();
+    const appId = (known ? app.get_id() ?? '' : '').replace(/\.desktop$/, '');
     return {
         id: String(window.get_id()),
-        wmClass: window.get_wm_class() ?? '',
-        appId: known ? app.get_id() ?? '' : '',
-        appName: known ? app.get_name() ?? '' : '',
-        sandboxedAppId: window.get_sandboxed_app_id() ?? '',
         pid: window.get_pid(),
+        appClass: window.get_wm_class() ?? '',
+        instanceName: window.get_wm_class_instance() ?? '',
+        appId: appId !== '' ? appId : window.get_sandboxed_app_id() ?? '',
+        appName: known ? app.get_name() ?? '' : '',
         title: window.get_title() ?? '',
         frame: rectObject(window.get_frame_rect()),
-        minimized: window.minimized,
-        fullscreen: window.is_fullscreen(),
+        minimized: window.minimized === true,
+        fullScreen: window.is_fullscreen() === true,
         maximizedHorizontally: (maximizeFlagsOf(window) & MAXIMIZE_HORIZONTAL) !== 0,
         maximizedVertically: (maximizeFlagsOf(window) & MAXIMIZE_VERTICAL) !== 0,
-        monitor: window.get_monitor(),
     };
 }
 
@@ -141,13 +142,16 @@ function centreInside(frame, target) {
 class PendingMove {
     constructor(request) {
         this.id = String(request.id);
+        const frame = request.frame !== null && typeof request.frame === 'object'
+            ? request.frame : {};
         this.target = {
-            x: Math.round(Number(request.x)),
-            y: Math.round(Number(request.y)),
-            width: Math.round(Number(request.width)),
-            height: Math.round(Number(request.height)),
+            x: Math.round(Number(frame.x)),
+            y: Math.round(Number(frame.y)),
+            width: Math.round(Number(frame.width)),
+            height: Math.round(Number(frame.height)),
         };
-        this.maximize = Number(request.maximize) & (MAXIMIZE_HORIZONTAL | MAXIMIZE_VERTICAL);
+        this.maximize = (request.maximizeHorizontally === true ? MAXIMIZE_HORIZONTAL : 0) |
+            (request.maximizeVertically === true ? MAXIMIZE_VERTICAL : 0);
         this.window = windowById(this.id);
         this.valid = Object.values(this.target).every(Number.isFinite) &&
             this.target.width > 0 && this.target.height > 0;
@@ -320,16 +324,14 @@ function describeMonitors(state) {
     for (let index = 0; index < count; index++) {
         const geometry = display.get_monitor_geometry(index);
         monitors.push({
-            index,
-            primary: index === display.get_primary_monitor(),
-            geometry: rectObject(geometry),
-            workArea: rectObject(workspace.get_work_area_for_monitor(index)),
             connector: '',
             vendor: '',
             product: '',
             serial: '',
             displayName: '',
-            builtin: false,
+            builtIn: false,
+            geometry: rectObject(geometry),
+            workArea: rectObject(workspace.get_work_area_for_monitor(index)),
         });
     }
     // A logical monitor that mirrors several connectors is told by its first one.
@@ -351,7 +353,7 @@ function describeMonitors(state) {
                 monitor.product = product;
                 monitor.serial = serial;
                 monitor.displayName = properties['display-name'] ?? '';
-                monitor.builtin = properties['is-builtin'] === true;
+                monitor.builtIn = properties['is-builtin'] === true;
             }
         }
     }

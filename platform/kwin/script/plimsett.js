@@ -1,6 +1,6 @@
 // Plimsett's helper inside KWin. It lists the normal windows and the outputs for the program,
 // gives windows the frames the program asks for, and tells the program when outputs or work
-// areas change. KWin cannot call into a script, so the script asks the program for work: it calls
+// areas change. Its records are those of every Plimsett helper (platform/wayland/README.md). KWin cannot call into a script, so the script asks the program for work: it calls
 // poll() on the program's object and handles what the answer holds, then polls again.
 //
 // The program writes this file with two lines in front naming its bus connection
@@ -92,11 +92,13 @@ function describeWindow(w) {
     var mode = maximizeMode(w);
     return {
         id: windowID(w),
-        resourceClass: text(w.resourceClass),
-        resourceName: text(w.resourceName),
-        desktopFileName: text(w.desktopFileName),
         pid: typeof w.pid === "number" ? w.pid : 0,
-        caption: text(w.caption),
+        appClass: text(w.resourceClass),
+        instanceName: text(w.resourceName),
+        appId: text(w.desktopFileName),
+        // KWin names no applications; the program reads the desktop entries.
+        appName: "",
+        title: text(w.caption),
         frame: rect(w.frameGeometry),
         minimized: w.minimized === true,
         fullScreen: w.fullScreen === true,
@@ -143,8 +145,8 @@ function screenNames(geometries) {
     return screenNameCache.names;
 }
 
-// Every output with its geometry and placement area: output objects on KWin 6, screen numbers on
-// KWin 5 (which tells no manufacturer, model or serial there).
+// Every output with its geometry and placement area (its work area): output objects on KWin 6,
+// screen numbers on KWin 5 (which tells no manufacturer, model or serial there).
 function listOutputs() {
     var result = [];
     if (hasOutputObjects) {
@@ -152,12 +154,14 @@ function listOutputs() {
         for (var i = 0; i < screens.length; ++i) {
             var o = screens[i];
             result.push({
-                name: text(o.name),
-                manufacturer: text(o.manufacturer),
-                model: text(o.model),
+                connector: text(o.name),
+                vendor: text(o.manufacturer),
+                product: text(o.model),
                 serial: text(o.serialNumber),
+                displayName: "",
+                builtIn: false,
                 geometry: rect(o.geometry),
-                placementArea: rect(workspace.clientArea(KWin.PlacementArea, o, currentDesktop()))
+                workArea: rect(workspace.clientArea(KWin.PlacementArea, o, currentDesktop()))
             });
         }
         return result;
@@ -170,12 +174,14 @@ function listOutputs() {
     for (var s = 0; s < geometries.length; ++s) {
         var found = names[geometryKey(geometries[s])];
         result.push({
-            name: found !== undefined ? found : "Screen " + s,
-            manufacturer: "",
-            model: "",
+            connector: found !== undefined ? found : "Screen " + s,
+            vendor: "",
+            product: "",
             serial: "",
+            displayName: "",
+            builtIn: false,
             geometry: geometries[s],
-            placementArea: rect(workspace.clientArea(KWin.PlacementArea, s, currentDesktop()))
+            workArea: rect(workspace.clientArea(KWin.PlacementArea, s, currentDesktop()))
         });
     }
     return result;
@@ -218,45 +224,72 @@ function validFrame(f) {
            f.width > 0 && f.height > 0;
 }
 
+// The answer for one move: whether the window exists and, if so, where it is now.
+function moveAnswer(move, w) {
+    if (w === undefined) {
+        return {id: move.id, exists: false};
+    }
+    var mode = maximizeMode(w);
+    return {
+        id: move.id,
+        exists: true,
+        frame: rect(w.frameGeometry),
+        maximizedHorizontally: (mode & 2) !== 0,
+        maximizedVertically: (mode & 1) !== 0
+    };
+}
+
 // Gives every window of the pass its frame at once, then answers as soon as all show their new
-// frames, or at the deadline with what is true by then.
+// frames, or at the deadline with where they are by then.
 function moveWindows(id, moves) {
     var windows = windowsByID();
     var targets = [];
-    var answers = [];
+    var placedYet = [];
     for (var i = 0; i < moves.length; ++i) {
         var m = moves[i];
-        var w = windows[m.window];
-        answers.push({exists: w !== undefined, placed: false});
-        if (w === undefined || !validFrame(m.frame)) {
+        var w = windows[m.id];
+        placedYet.push(false);
+        if (w === undefined) {
             targets.push(null);
+            continue;
+        }
+        targets.push(w);
+        if (!validFrame(m.frame)) {
             continue;
         }
         var f = {x: Math.round(m.frame.x), y: Math.round(m.frame.y),
                  width: Math.round(m.frame.width), height: Math.round(m.frame.height)};
         if (maximizeMode(w) !== 0) {
             w.setMaximize(false, false);
-            trackedMaximize[m.window] = 0;
+            trackedMaximize[m.id] = 0;
         }
         w.frameGeometry = f;
         if (m.maximizeHorizontally || m.maximizeVertically) {
             w.setMaximize(m.maximizeVertically === true, m.maximizeHorizontally === true);
         }
-        targets.push(w);
     }
     var started = Date.now();
     var check = function () {
         var done = true;
         for (var j = 0; j < moves.length; ++j) {
-            if (targets[j] !== null && !answers[j].placed) {
-                answers[j].placed = placed(targets[j], moves[j]);
-                done = done && answers[j].placed;
+            if (targets[j] !== null && !placedYet[j] && validFrame(moves[j].frame)) {
+                placedYet[j] = placed(targets[j], moves[j]);
+                done = done && placedYet[j];
             }
         }
         return done || Date.now() - started >= confirmDeadlineMs;
     };
-    if (check()) {
+    var answer = function () {
+        // Looked up again: a window may have closed meanwhile.
+        var now = windowsByID();
+        var answers = [];
+        for (var k = 0; k < moves.length; ++k) {
+            answers.push(moveAnswer(moves[k], now[moves[k].id]));
+        }
         call("reply", JSON.stringify({id: id, result: answers}));
+    };
+    if (check()) {
+        answer();
         return;
     }
     var timer = new QTimer();
@@ -265,7 +298,7 @@ function moveWindows(id, moves) {
     timer.timeout.connect(function () {
         if (check()) {
             timer.stop();
-            call("reply", JSON.stringify({id: id, result: answers}));
+            answer();
         }
     });
     timer.start();
@@ -274,7 +307,7 @@ function moveWindows(id, moves) {
 function handleRequest(r) {
     if (r.op === "windows") {
         call("reply", JSON.stringify({id: r.id, result: listWindows()}));
-    } else if (r.op === "outputs") {
+    } else if (r.op === "monitors") {
         call("reply", JSON.stringify({id: r.id, result: listOutputs()}));
     } else if (r.op === "move") {
         moveWindows(r.id, r.moves || []);
@@ -334,8 +367,8 @@ function outputsSignature() {
     var shape = [];
     var areas = [];
     for (var i = 0; i < outputs.length; ++i) {
-        shape.push([outputs[i].name, outputs[i].geometry]);
-        areas.push(outputs[i].placementArea);
+        shape.push([outputs[i].connector, outputs[i].geometry]);
+        areas.push(outputs[i].workArea);
     }
     return [JSON.stringify(shape), JSON.stringify(areas)];
 }
@@ -347,10 +380,10 @@ function checkOutputs() {
     if (signature[0] !== lastOutputs) {
         lastOutputs = signature[0];
         lastAreas = signature[1];
-        call("changed", "outputs");
+        call("changed", "monitors");
     } else if (signature[1] !== lastAreas) {
         lastAreas = signature[1];
-        call("changed", "workArea");
+        call("changed", "workAreas");
     }
 }
 var deferredCheck = new QTimer();

@@ -74,12 +74,12 @@ const poll = calls.find((c) => c[3] === "poll");
 assert.ok(poll, "the script polls the program at start");
 poll[4](JSON.stringify({requests: [
     {id: 1, op: "windows"},
-    {id: 2, op: "outputs"},
+    {id: 2, op: "monitors"},
     {id: 3, op: "move", moves: [
-        {window: "{1}", frame: {x: 1400, y: 50, width: 500, height: 400}},
-        {window: "{3}", frame: {x: 0, y: 0, width: 1280, height: 800},
+        {id: "{1}", frame: {x: 1400, y: 50, width: 500, height: 400}},
+        {id: "{3}", frame: {x: 0, y: 0, width: 1280, height: 800},
          maximizeHorizontally: true, maximizeVertically: true},
-        {window: "{9}", frame: {x: 0, y: 0, width: 100, height: 100}},
+        {id: "{9}", frame: {x: 0, y: 0, width: 100, height: 100}},
     ]},
 ]}));
 const replies = {};
@@ -88,13 +88,14 @@ for (const c of calls.filter((c) => c[3] === "reply")) {
     replies[body.id] = body.result;
 }
 
-assert.deepStrictEqual(replies[1].map((w) => [w.id, w.caption, w.maximizedHorizontally]),
+assert.deepStrictEqual(replies[1].map((w) => [w.id, w.title, w.maximizedHorizontally]),
                        [["{1}", "Report", false], ["{3}", "Notes", true]]);
-assert.deepStrictEqual(replies[2].map((o) => [o.name, o.manufacturer, o.serial]),
+assert.deepStrictEqual(replies[2].map((o) => [o.connector, o.vendor, o.serial]),
                        [["DP-1", "Tamblin", "SDP-1"], ["HDMI-A-1", "Tamblin", "SHDMI-A-1"]]);
-assert.deepStrictEqual(replies[2][1].placementArea, {x: 1280, y: 0, width: 1280, height: 760});
-assert.deepStrictEqual(replies[3], [{exists: true, placed: true}, {exists: true, placed: true},
-                                    {exists: false, placed: false}]);
+assert.deepStrictEqual(replies[2][1].workArea, {x: 1280, y: 0, width: 1280, height: 760});
+assert.deepStrictEqual(replies[3].map((a) => [a.id, a.exists, a.maximizedHorizontally]),
+                       [["{1}", true, false], ["{3}", true, true], ["{9}", false, undefined]]);
+assert.deepStrictEqual(replies[3][0].frame, {x: 1400, y: 50, width: 500, height: 400});
 assert.deepStrictEqual(JSON.parse(JSON.stringify(windows[0].frameGeometry)),
                        {x: 1400, y: 50, width: 500, height: 400});
 assert.strictEqual(windows[2].maximizeMode, 3);
@@ -102,5 +103,5 @@ assert.strictEqual(windows[2].maximizeMode, 3);
 // A panel that moves changes a work area; the program hears of it.
 outputs[0].panel = 30;
 windows[1].frameGeometryChanged.emit();
-assert.ok(calls.some((c) => c[3] === "changed" && c[4] === "workArea"));
+assert.ok(calls.some((c) => c[3] === "changed" && c[4] === "workAreas"));
 console.log("the script serves KWin 6's names");

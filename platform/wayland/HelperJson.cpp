@@ -1,8 +1,10 @@
-#include "platform/kwin/KWinJson.h"
+#include "platform/wayland/HelperJson.h"
+
+#include "engine/Text.h"
 
 namespace plimsett {
 
-std::optional<Rect> KWinJson::rect(const QJsonValue& value) {
+std::optional<Rect> HelperJson::rect(const QJsonValue& value) {
     const QJsonObject o = value.toObject();
     const QJsonValue x = o.value(QStringLiteral("x")), y = o.value(QStringLiteral("y")),
                      width = o.value(QStringLiteral("width")),
@@ -14,11 +16,24 @@ std::optional<Rect> KWinJson::rect(const QJsonValue& value) {
     return r.isFinite() ? std::optional<Rect>(r) : std::nullopt;
 }
 
-QJsonObject KWinJson::object(const Rect& r) {
+QJsonObject HelperJson::object(const Rect& r) {
     return QJsonObject{{QStringLiteral("x"), r.x},
                        {QStringLiteral("y"), r.y},
                        {QStringLiteral("width"), r.width},
                        {QStringLiteral("height"), r.height}};
+}
+
+std::optional<std::string> HelperJson::string(const QJsonObject& object, const char* key) {
+    const QJsonValue v = object.value(QLatin1String(key));
+    if (!v.isString()) {
+        return std::nullopt;
+    }
+    return repairedUtf8(v.toString().toStdString());
+}
+
+std::optional<bool> HelperJson::flag(const QJsonObject& object, const char* key) {
+    const QJsonValue v = object.value(QLatin1String(key));
+    return v.isBool() ? std::optional<bool>(v.toBool()) : std::nullopt;
 }
 
 } // namespace plimsett

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/wayland/HelperChannel.h"
+
+#include <QDBusConnection>
+#include <QString>
+#include <QVariantList>
+
+#include <chrono>
+
+class QDBusMessage;
+class QDBusServiceWatcher;
+
+namespace plimsett {
+
+// The way to Plimsett's GNOME Shell extension: method calls on its object on the session bus,
+// each with a bounded wait, and its signals. The records travel as JSON texts, which keeps the
+// interface small on both sides. Only what the extension's bus name sends counts; the extension
+// coming onto the bus (switched on, or the Shell restarted) counts as a change of the monitors,
+// since the monitors read before it came were none.
+class GnomeShellChannel : public HelperChannel {
+    Q_OBJECT
+
+public:
+    static constexpr const char* busName = "tamblin_engineering.Plimsett.Shell";
+    static constexpr const char* objectPath = "/tamblin_engineering/Plimsett/Shell";
+    static constexpr const char* interfaceName = "tamblin_engineering.Plimsett.Shell1";
+    static constexpr std::chrono::milliseconds pingTimeout{500};
+
+    explicit GnomeShellChannel(QDBusConnection connection = QDBusConnection::sessionBus());
+    ~GnomeShellChannel() override;
+
+    bool isConnected() const { return connection_.isConnected(); }
+
+    bool isAnswering() const override;
+    std::optional<QJsonValue> request(Request request, const QJsonValue& argument,
+                                      std::chrono::milliseconds timeout) override;
+    void requestAsync(Request request, const QJsonValue& argument,
+                      std::chrono::milliseconds timeout, Answered answered) override;
+    // Installs the extension and switches it on; what the user must still do (log in again)
+    // goes to standard error.
+    void requestAccess() override;
+
+private slots:
+    void shellMonitorsChanged();
+    void shellWorkAreasChanged();
+
+private:
+    QDBusMessage callMessage(Request request, const QJsonValue& argument) const;
+    // The JSON that a reply carries; nothing for an error or anything else.
+    static std::optional<QJsonValue> jsonReply(const QDBusMessage& reply);
+
+    QDBusConnection connection_;
+    QDBusServiceWatcher* watcher_ = nullptr;
+};
+
+} // namespace plimsett

@@ -1,0 +1,47 @@
+#include "platform/wayland/WaylandEventMonitor.h"
+
+namespace plimsett {
+
+WaylandEventMonitor::WaylandEventMonitor(std::weak_ptr<LayoutController> controller,
+                                         std::shared_ptr<HelperChannel> channel)
+    : controller_(controller), channel_(std::move(channel)),
+      sleepMonitor_(std::make_unique<LogindSleepMonitor>(std::move(controller))) {}
+
+WaylandEventMonitor::~WaylandEventMonitor() {
+    stop();
+}
+
+void WaylandEventMonitor::start() {
+    if (registered_) {
+        return;
+    }
+    registered_ = true;
+    if (channel_) {
+        monitors_ = connect(channel_.get(), &HelperChannel::monitorsChanged, this,
+                            [this] { deliver(DisplayEvent::reconfigured); });
+        workAreas_ = connect(channel_.get(), &HelperChannel::workAreasChanged, this,
+                             [this] { deliver(DisplayEvent::screenParameters); });
+    }
+    sleepMonitor_->start();
+}
+
+void WaylandEventMonitor::stop() {
+    if (!registered_) {
+        return;
+    }
+    registered_ = false;
+    disconnect(monitors_);
+    disconnect(workAreas_);
+    sleepMonitor_->stop();
+}
+
+void WaylandEventMonitor::deliver(DisplayEvent event) {
+    if (!registered_) {
+        return;
+    }
+    if (const auto controller = controller_.lock()) {
+        controller->handle(event);
+    }
+}
+
+} // namespace plimsett

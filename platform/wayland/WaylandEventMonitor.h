@@ -1,0 +1,50 @@
+#pragma once
+
+#include "engine/EventMonitor.h"
+#include "engine/LayoutController.h"
+#include "platform/linux/LogindSleepMonitor.h"
+#include "platform/wayland/HelperChannel.h"
+
+#include <QObject>
+
+#include <memory>
+
+namespace plimsett {
+
+// Feeds the layout controller the display events of a Wayland session, from Plimsett's helper
+// inside the compositor:
+//
+// - monitorsChanged (a monitor added, removed or rearranged, or the helper coming back after a
+//   restart): handle(reconfigured);
+// - workAreasChanged (a panel, a dock or a strut changed the usable area):
+//   handle(screenParameters);
+// - sleep and wake from logind, through a LogindSleepMonitor.
+//
+// Create, start and stop the monitor on the main thread; start() and stop() are idempotent, and
+// destroying the monitor stops it.
+class WaylandEventMonitor : public QObject, public EventMonitor {
+    Q_OBJECT
+
+public:
+    WaylandEventMonitor(std::weak_ptr<LayoutController> controller,
+                        std::shared_ptr<HelperChannel> channel);
+    ~WaylandEventMonitor() override;
+
+    void start() override;
+    void stop() override;
+
+    bool isRegistered() const { return registered_; }
+    bool holdsSleepDelay() const { return sleepMonitor_->holdsSleepDelay(); }
+
+private:
+    void deliver(DisplayEvent event);
+
+    std::weak_ptr<LayoutController> controller_;
+    std::shared_ptr<HelperChannel> channel_;
+    bool registered_ = false;
+    QMetaObject::Connection monitors_;
+    QMetaObject::Connection workAreas_;
+    std::unique_ptr<LogindSleepMonitor> sleepMonitor_;
+};
+
+} // namespace plimsett
