@@ -120,8 +120,9 @@ private:
     // given) are put on their frames, and with `rescueStranded` every other window that no
     // display shows is fitted onto the nearest one. Once the window system has answered, records
     // lastRestore (unless the pass had no layout and moved nothing, or could not look at the
-    // windows at all) and finishes the pass with its counts. Answers that come after this
-    // returns are announced through onChange.
+    // windows at all) and hands the counts to `answered`, then to `followUp` unless a display
+    // change, a sleep or a stop came meanwhile. Answers that come after this returns are
+    // announced through onChange.
     void runPass(const SavedLayout* layout, const std::vector<DisplayInfo>& displays,
                  bool rescueStranded, RestorePass::Counts answered,
                  RestorePass::Counts followUp = {});

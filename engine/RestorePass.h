@@ -26,7 +26,6 @@ public:
     RestorePass(RestorePlan plan, EraCounter::Era era, Counts answered, Counts followUp);
 
     const RestorePlan& plan() const { return plan_; }
-    EraCounter::Era era() const { return era_; }
     // False when the plan moves nothing: its counts are known without asking anyone.
     bool hasMoves() const { return !plan_.moves().empty(); }
 
