@@ -1,30 +1,27 @@
 #include "engine/LayoutController.h"
 
 #include "engine/RearrangedLayout.h"
-#include "engine/WindowMatcher.h"
 
-#include <algorithm>
-#include <cmath>
-#include <unordered_set>
+#include <functional>
 
 namespace plimsett {
 namespace {
 
-std::unordered_set<std::string> excludedSet(const Preferences& preferences) {
-    const std::set<std::string> excluded = preferences.excludedBundleIDs();
-    return std::unordered_set<std::string>(excluded.begin(), excluded.end());
+// `windows` without those of the applications the user excluded.
+template <typename Window>
+std::vector<Window> included(std::vector<Window> windows, const std::set<std::string>& excluded) {
+    std::erase_if(windows, [&](const Window& w) { return excluded.contains(w.bundleID); });
+    return windows;
 }
 
-double centreDistance(const Rect& a, const Rect& b) {
-    return std::hypot(a.midX() - b.midX(), a.midY() - b.midY());
-}
-
-bool inPlace(const Rect& current, const Rect& target) {
-    const Rect a = current.standardized();
-    const Rect b = target.standardized();
-    const double tolerance = LayoutController::frameTolerance;
-    return std::fabs(a.x - b.x) < tolerance && std::fabs(a.y - b.y) < tolerance &&
-           std::fabs(a.width - b.width) < tolerance && std::fabs(a.height - b.height) < tolerance;
+// `action` (a member function, or a function given the controller first) as a closure that holds
+// the controller weakly and does nothing once it is gone.
+template <typename Action> auto weakly(std::weak_ptr<LayoutController> controller, Action action) {
+    return [controller = std::move(controller), action = std::move(action)](const auto&... args) {
+        if (const auto self = controller.lock()) {
+            std::invoke(action, *self, args...);
+        }
+    };
 }
 
 } // namespace
@@ -68,12 +65,10 @@ std::optional<SavedLayout> LayoutController::takeSnapshot(const DisplaySet& set)
     if (!windowSystem_->isTrusted() || set.displays.empty()) {
         return std::nullopt;
     }
-    const std::unordered_set<std::string> excluded = excludedSet(*preferences_);
     std::vector<SavedWindow> windows;
-    for (const LiveWindow& window : windowSystem_->windows()) {
-        if (!excluded.contains(window.bundleID)) {
-            windows.push_back(window.savedWindow());
-        }
+    for (const LiveWindow& window :
+         included(windowSystem_->windows(), preferences_->excludedBundleIDs())) {
+        windows.push_back(window.savedWindow());
     }
     // An empty snapshot never replaces a saved layout.
     if (windows.empty()) {
@@ -89,12 +84,8 @@ void LayoutController::scheduleSnapshot() {
     if (snapshotTask_) {
         snapshotTask_->cancel();
     }
-    std::weak_ptr<LayoutController> weakSelf = weak_from_this();
-    snapshotTask_ = scheduler_->schedule(snapshotInterval, [weakSelf] {
-        if (const auto self = weakSelf.lock()) {
-            self->snapshotTimerFired();
-        }
-    });
+    snapshotTask_ = scheduler_->schedule(
+        snapshotInterval, weakly(weak_from_this(), &LayoutController::snapshotTimerFired));
 }
 
 void LayoutController::snapshotTimerFired() {
@@ -140,207 +131,16 @@ void LayoutController::start() {
     onChange();
 }
 
-void LayoutController::cancelTimers() {
-    if (snapshotTask_) {
-        snapshotTask_->cancel();
-    }
-    if (secondPassTask_) {
-        secondPassTask_->cancel();
-    }
-    settleDebouncer_->cancel();
-}
-
 void LayoutController::stop() {
-    beginNewEra();
+    eras_.beginNew();
     cancelTimers();
 }
 
 // MARK: Restore
 
 std::optional<Rect> LayoutController::fittedFrame(const Rect& frame,
-                                                  const std::vector<Rect>& rects) {
-    const Rect f = frame.standardized();
-    std::vector<Rect> screens;
-    for (const Rect& r : rects) {
-        const Rect s = r.standardized();
-        if (s.width > 0 && s.height > 0) {
-            screens.push_back(s);
-        }
-    }
-    if (screens.empty() || !f.isFinite()) {
-        return std::nullopt;
-    }
-    for (const Rect& s : screens) {
-        if (s.contains(f)) {
-            return f;
-        }
-    }
-    std::size_t best = 0;
-    double bestArea = f.intersection(screens[0]).area();
-    for (std::size_t i = 1; i < screens.size(); ++i) {
-        const double area = f.intersection(screens[i]).area();
-        if (area > bestArea) {
-            best = i;
-            bestArea = area;
-        }
-    }
-    if (!(bestArea > 0)) {
-        best = 0;
-        double bestDistance = centreDistance(f, screens[0]);
-        for (std::size_t i = 1; i < screens.size(); ++i) {
-            const double distance = centreDistance(f, screens[i]);
-            if (distance < bestDistance) {
-                best = i;
-                bestDistance = distance;
-            }
-        }
-    }
-    const Rect& b = screens[best];
-    const double w = std::min(f.width, b.width);
-    const double h = std::min(f.height, b.height);
-    const double x = std::min(b.maxX() - w, std::max(f.minX(), b.minX()));
-    const double y = std::min(b.maxY() - h, std::max(f.minY(), b.minY()));
-    return Rect{x, y, w, h};
-}
-
-namespace {
-
-// A maximised window is in place when it is maximised the same way with its centre on the
-// target, which is the maximised area of its display.
-bool maximizedInPlace(const LiveWindow& live, const SavedWindow& saved, const Rect& target) {
-    const Rect t = target.standardized();
-    const Rect f = live.frame.standardized();
-    return live.isMaximizedHorizontally == saved.isMaximizedHorizontally &&
-           live.isMaximizedVertically == saved.isMaximizedVertically && f.midX() >= t.minX() &&
-           f.midX() <= t.maxX() && f.midY() >= t.minY() && f.midY() <= t.maxY();
-}
-
-// Shown by no display at all: not even a corner of it overlaps one.
-bool isStranded(const LiveWindow& window, const std::vector<DisplayInfo>& displays) {
-    if (window.isMinimized || window.isFullScreen || !window.frame.isFinite()) {
-        return false;
-    }
-    const Rect frame = window.frame.standardized();
-    return std::none_of(displays.begin(), displays.end(), [&](const DisplayInfo& d) {
-        return frame.intersection(d.frame.standardized()).area() > 0;
-    });
-}
-
-} // namespace
-
-void LayoutController::restore(const SavedLayout& layout, const std::vector<DisplayInfo>& displays,
-                               RestoreDone done) {
-    runPass(&layout, displays, /*rescueStranded=*/false,
-            [done = std::move(done)](std::optional<RestoreResult> result) {
-                if (done) {
-                    done(result.value_or(RestoreResult{}));
-                }
-            });
-}
-
-void LayoutController::runPass(const SavedLayout* layout, const std::vector<DisplayInfo>& displays,
-                               bool rescueStranded, RestoreDone done) {
-    if (!done) {
-        done = [](std::optional<RestoreResult>) {};
-    }
-    if (!windowSystem_->isTrusted()) {
-        done(layout ? std::optional(RestoreResult{}) : std::nullopt);
-        return;
-    }
-    const std::unordered_set<std::string> excluded = excludedSet(*preferences_);
-    std::vector<LiveWindow> live;
-    for (LiveWindow& window : windowSystem_->windows()) {
-        if (!excluded.contains(window.bundleID)) {
-            live.push_back(std::move(window));
-        }
-    }
-    std::vector<SavedWindow> saved;
-    if (layout) {
-        for (const SavedWindow& window : layout->windows) {
-            if (!excluded.contains(window.bundleID)) {
-                saved.push_back(window);
-            }
-        }
-    }
-    std::vector<Rect> screens;
-    screens.reserve(displays.size());
-    for (const DisplayInfo& display : displays) {
-        screens.push_back(display.visibleFrame);
-    }
-
-    RestoreResult result;
-    // Every request of the pass goes out at once; the window system confirms them together.
-    std::vector<WindowMove> moves;
-    std::unordered_set<const WindowHandle*> placed;
-    for (const auto& pair : WindowMatcher::match(live, saved)) {
-        placed.insert(pair.live.handle.get());
-        if (pair.live.isMinimized || pair.live.isFullScreen || pair.saved.isMinimized ||
-            pair.saved.isFullScreen) {
-            // Left as the user has it, unless no display shows it: then it is rescued below.
-            if (rescueStranded && isStranded(pair.live, displays)) {
-                placed.erase(pair.live.handle.get());
-            } else {
-                ++result.skipped;
-            }
-            continue;
-        }
-        const std::optional<Rect> target = fittedFrame(pair.saved.frame, screens);
-        if (!target) {
-            ++result.skipped;
-            continue;
-        }
-        const bool maximized = pair.saved.isMaximized();
-        if (maximized ? maximizedInPlace(pair.live, pair.saved, *target)
-                      : inPlace(pair.live.frame, *target)) {
-            ++result.alreadyInPlace;
-            continue;
-        }
-        moves.push_back(WindowMove{pair.live, *target, pair.saved.isMaximizedHorizontally,
-                                   pair.saved.isMaximizedVertically});
-    }
-    if (rescueStranded) {
-        for (const LiveWindow& window : live) {
-            if (placed.contains(window.handle.get()) || !isStranded(window, displays)) {
-                continue;
-            }
-            if (const std::optional<Rect> target = fittedFrame(window.frame, screens)) {
-                moves.push_back(WindowMove{window, *target});
-            }
-        }
-    }
-    if (moves.empty()) {
-        if (!layout) {
-            done(std::nullopt);
-            return;
-        }
-        lastRestore_ = LastRestore{now_(), result};
-        done(result);
-        return;
-    }
-    ++passesInFlight_;
-    const auto returned = std::make_shared<bool>(false);
-    std::weak_ptr<LayoutController> weakSelf = weak_from_this();
-    windowSystem_->moveAllAsync(moves, [weakSelf, result, count = moves.size(), returned,
-                                        done = std::move(done)](std::vector<bool> answers) mutable {
-        const auto self = weakSelf.lock();
-        if (!self) {
-            return;
-        }
-        --self->passesInFlight_;
-        for (std::size_t i = 0; i < count; ++i) {
-            if (i < answers.size() && answers[i]) {
-                ++result.moved;
-            } else {
-                ++result.failed;
-            }
-        }
-        self->lastRestore_ = LastRestore{self->now_(), result};
-        done(result);
-        if (*returned) {
-            self->onChange();
-        }
-    });
-    *returned = true;
+                                                  const std::vector<Rect>& screens) {
+    return RestorePlan::fittedFrame(frame, screens);
 }
 
 std::optional<SavedLayout> LayoutController::layoutToRestore(const DisplaySet& set) const {
@@ -363,61 +163,103 @@ void LayoutController::restoreNow(RestoreDone done) {
     onChange();
 }
 
+void LayoutController::restore(const SavedLayout& layout, const std::vector<DisplayInfo>& displays,
+                               RestoreDone done) {
+    runPass(&layout, displays, /*rescueStranded=*/false,
+            [done = std::move(done)](const RestoreResult& counts) {
+                if (done) {
+                    done(counts);
+                }
+            });
+}
+
 void LayoutController::restoreAutomatically(const DisplaySet& set, const SavedLayout& layout) {
     // Nothing may snapshot between the two passes, and at most one second pass may wait. Settling
     // normally cancelled both already; a wake without a preceding sleep does not.
     dropSnapshotAndSecondPass();
-    std::weak_ptr<LayoutController> weakSelf = weak_from_this();
-    runPass(&layout, set.displays, /*rescueStranded=*/true,
-            [weakSelf, layout, displays = set.displays, id = set.id,
-             era = era_](std::optional<RestoreResult> result) {
-                const auto self = weakSelf.lock();
-                // A display change, a sleep or a stop came while the windows moved: it decides.
-                if (!self || self->era_ != era) {
-                    return;
-                }
-                const RestoreResult first = result.value_or(RestoreResult{});
-                self->secondPassTask_ = self->scheduler_->schedule(
-                    secondPassDelay, [weakSelf, layout, displays, id, first] {
-                        if (const auto again = weakSelf.lock()) {
-                            again->runSecondPass(layout, displays, id, first);
-                        }
-                    });
-            });
+    runPass(
+        &layout, set.displays, /*rescueStranded=*/true, {},
+        weakly(weak_from_this(), [layout, set](LayoutController& self, const RestoreResult& first) {
+            self.scheduleSecondPass(layout, set, first);
+        }));
 }
 
-void LayoutController::runSecondPass(const SavedLayout& layout,
-                                     const std::vector<DisplayInfo>& displays,
-                                     const std::string& displaySetID, const RestoreResult& first) {
+void LayoutController::scheduleSecondPass(const SavedLayout& layout, const DisplaySet& set,
+                                          const RestoreResult& first) {
+    secondPassTask_ = scheduler_->schedule(
+        secondPassDelay, weakly(weak_from_this(), [layout, set, first](LayoutController& self) {
+            self.runSecondPass(layout, set, first);
+        }));
+}
+
+void LayoutController::runSecondPass(const SavedLayout& layout, const DisplaySet& set,
+                                     const RestoreResult& first) {
     // A display change began in the meantime: its settle decides anew and re-arms the snapshot.
     if (phase_ != Phase::stable) {
         return;
     }
-    if (currentSet_.id != displaySetID) {
+    secondPassTask_.reset();
+    if (currentSet_.id != set.id) {
         // A manual snapshot or restore adopted another display set without any event, so no
         // settle is coming. Leave that set alone, but keep the periodic snapshot going: it is
         // what notices display changes that arrive without events.
-        secondPassTask_.reset();
         scheduleSnapshot();
         return;
     }
-    secondPassTask_.reset();
-    std::weak_ptr<LayoutController> weakSelf = weak_from_this();
-    // A late answer is announced by the pass itself, after this has filed the combined counts.
-    restore(layout, displays, [weakSelf, first, era = era_](std::optional<RestoreResult> result) {
-        const auto self = weakSelf.lock();
-        if (!self) {
-            return;
-        }
-        RestoreResult combined = result.value_or(RestoreResult{});
-        combined.moved += first.moved;
-        self->lastRestore_ = LastRestore{self->now_(), combined};
-        // After a display change meanwhile, its settle re-arms the snapshot.
-        if (self->era_ == era) {
-            self->scheduleSnapshot();
-        }
-    });
+    // The counts of both passes are filed however long the answers take; the snapshot is armed
+    // again only if no display change came meanwhile, for then its settle does that.
+    runPass(&layout, set.displays, /*rescueStranded=*/false,
+            weakly(weak_from_this(),
+                   [first](LayoutController& self, const RestoreResult& second) {
+                       RestoreResult both = second;
+                       both.moved += first.moved;
+                       self.lastRestore_ = LastRestore{self.now_(), both};
+                   }),
+            weakly(weak_from_this(),
+                   [](LayoutController& self, const RestoreResult&) { self.scheduleSnapshot(); }));
     onChange();
+}
+
+RestorePlan LayoutController::planPass(const SavedLayout* layout,
+                                       const std::vector<DisplayInfo>& displays,
+                                       bool rescueStranded) const {
+    const std::set<std::string> excluded = preferences_->excludedBundleIDs();
+    return RestorePlan(included(windowSystem_->windows(), excluded),
+                       layout ? included(layout->windows, excluded) : std::vector<SavedWindow>{},
+                       displays, rescueStranded);
+}
+
+void LayoutController::runPass(const SavedLayout* layout, const std::vector<DisplayInfo>& displays,
+                               bool rescueStranded, RestorePass::Counts answered,
+                               RestorePass::Counts followUp) {
+    if (!windowSystem_->isTrusted()) {
+        // Nothing to look at or move, and nothing to record; what waits for the pass goes on.
+        RestorePass(RestorePlan{}, eras_.current(), std::move(answered), std::move(followUp))
+            .finish(RestoreResult{}, eras_);
+        return;
+    }
+    const RestorePass pass(planPass(layout, displays, rescueStranded), eras_.current(),
+                           std::move(answered), std::move(followUp));
+    if (!pass.hasMoves()) {
+        if (layout) {
+            lastRestore_ = LastRestore{now_(), pass.plan().counts()};
+        }
+        pass.finish(pass.plan().counts(), eras_);
+        return;
+    }
+    ++passesInFlight_;
+    pass.send(*windowSystem_, weakly(weak_from_this(), &LayoutController::passAnswered));
+}
+
+void LayoutController::passAnswered(const RestorePass& pass, const RestoreResult& counts,
+                                    bool late) {
+    --passesInFlight_;
+    lastRestore_ = LastRestore{now_(), counts};
+    pass.finish(counts, eras_);
+    // Whoever sent the pass announced what it did then; what came later is announced here.
+    if (late) {
+        onChange();
+    }
 }
 
 // MARK: Display events
@@ -433,19 +275,19 @@ void LayoutController::dropSnapshotAndSecondPass() {
     }
 }
 
+void LayoutController::cancelTimers() {
+    dropSnapshotAndSecondPass();
+    settleDebouncer_->cancel();
+}
+
 void LayoutController::beginSettling() {
-    beginNewEra();
+    eras_.beginNew();
     phase_ = Phase::settling;
     dropSnapshotAndSecondPass();
 }
 
 void LayoutController::scheduleSettle() {
-    std::weak_ptr<LayoutController> weakSelf = weak_from_this();
-    settleDebouncer_->schedule([weakSelf] {
-        if (const auto self = weakSelf.lock()) {
-            self->settle();
-        }
-    });
+    settleDebouncer_->schedule(weakly(weak_from_this(), &LayoutController::settle));
 }
 
 void LayoutController::displaysWillChange() {
@@ -476,7 +318,7 @@ void LayoutController::willSleep() {
         }
     }
     phase_ = Phase::asleep;
-    beginNewEra();
+    eras_.beginNew();
     cancelTimers();
 }
 

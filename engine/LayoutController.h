@@ -3,13 +3,15 @@
 #include "engine/Debouncer.h"
 #include "engine/DisplayEvent.h"
 #include "engine/DisplayProvider.h"
+#include "engine/EraCounter.h"
 #include "engine/LayoutStore.h"
 #include "engine/Preferences.h"
+#include "engine/RestorePass.h"
+#include "engine/RestorePlan.h"
 #include "engine/RestoreResult.h"
 #include "engine/Scheduler.h"
 #include "engine/WindowSystem.h"
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -35,7 +37,7 @@ public:
     static constexpr double settleDelay = 2.5;
     static constexpr double secondPassDelay = 1.0;
     // A window is in place when every edge and side is off by strictly less than this.
-    static constexpr double frameTolerance = 2.0;
+    static constexpr double frameTolerance = RestorePlan::frameTolerance;
 
     static std::shared_ptr<LayoutController> make(std::shared_ptr<WindowSystem> windowSystem,
                                                   std::shared_ptr<DisplayProvider> displayProvider,
@@ -103,25 +105,30 @@ private:
     void snapshotTimerFired();
     // Cancels and forgets the periodic snapshot and the second pass.
     void dropSnapshotAndSecondPass();
+    // Those and the settle.
+    void cancelTimers();
     void beginSettling();
     void scheduleSettle();
     void settle();
     bool shouldRestore(bool identifierChanged, const std::set<DisplayEvent>& events) const;
     void restoreAutomatically(const DisplaySet& set, const SavedLayout& layout);
-    // A pass over the live windows: the pairs of `layout` (when given) are put on their frames,
-    // and with `rescueStranded` every other window that no display shows is fitted onto the
-    // nearest one. Moves are sent together. Once the window system has answered, records
-    // lastRestore and hands `done` the counts, except for a pass without a layout that found
-    // nothing to move, which gets nothing. Answers that come after this returns are announced
-    // through onChange.
+    void scheduleSecondPass(const SavedLayout& layout, const DisplaySet& set,
+                            const RestoreResult& first);
+    void runSecondPass(const SavedLayout& layout, const DisplaySet& set,
+                       const RestoreResult& first);
+    // A pass over the live windows of the applications not excluded: the pairs of `layout` (when
+    // given) are put on their frames, and with `rescueStranded` every other window that no
+    // display shows is fitted onto the nearest one. Once the window system has answered, records
+    // lastRestore (unless the pass had no layout and moved nothing, or could not look at the
+    // windows at all) and hands the counts to `answered`, then to `followUp` unless a display
+    // change, a sleep or a stop came meanwhile. Answers that come after this returns are
+    // announced through onChange.
     void runPass(const SavedLayout* layout, const std::vector<DisplayInfo>& displays,
-                 bool rescueStranded, RestoreDone done);
-    void runSecondPass(const SavedLayout& layout, const std::vector<DisplayInfo>& displays,
-                       const std::string& displaySetID, const RestoreResult& first);
-    // What a pass that is still waiting for its answers may do once they come: a display change,
-    // a sleep or a stop since it began makes its follow-up (the second pass, the snapshot) stale.
-    void beginNewEra() { ++era_; }
-    void cancelTimers();
+                 bool rescueStranded, RestorePass::Counts answered,
+                 RestorePass::Counts followUp = {});
+    RestorePlan planPass(const SavedLayout* layout, const std::vector<DisplayInfo>& displays,
+                         bool rescueStranded) const;
+    void passAnswered(const RestorePass& pass, const RestoreResult& counts, bool late);
 
     const std::shared_ptr<WindowSystem> windowSystem_;
     const std::shared_ptr<DisplayProvider> displayProvider_;
@@ -137,7 +144,9 @@ private:
     DisplaySet currentSet_;
     std::optional<Date> lastSnapshotAt_;
     std::optional<LastRestore> lastRestore_;
-    std::uint64_t era_ = 0;
+    // A display change, a sleep or a stop begins a new era: what a pass that began in an earlier
+    // one was to do once answered (the second pass, the snapshot after it) is stale.
+    EraCounter eras_;
     // Passes whose windows are still moving: no periodic snapshot is taken meanwhile.
     int passesInFlight_ = 0;
     std::function<void()> onChange_;

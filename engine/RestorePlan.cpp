@@ -1,0 +1,151 @@
+#include "engine/RestorePlan.h"
+
+#include "engine/WindowMatcher.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+namespace plimsett {
+namespace {
+
+double centreDistance(const Rect& a, const Rect& b) {
+    return std::hypot(a.midX() - b.midX(), a.midY() - b.midY());
+}
+
+bool inPlace(const Rect& current, const Rect& target) {
+    const Rect a = current.standardized();
+    const Rect b = target.standardized();
+    const double tolerance = RestorePlan::frameTolerance;
+    return std::fabs(a.x - b.x) < tolerance && std::fabs(a.y - b.y) < tolerance &&
+           std::fabs(a.width - b.width) < tolerance && std::fabs(a.height - b.height) < tolerance;
+}
+
+// A maximised window is in place when it is maximised the same way with its centre on the
+// target, which is the maximised area of its display.
+bool maximizedInPlace(const LiveWindow& live, const SavedWindow& saved, const Rect& target) {
+    const Rect t = target.standardized();
+    const Rect f = live.frame.standardized();
+    return live.isMaximizedHorizontally == saved.isMaximizedHorizontally &&
+           live.isMaximizedVertically == saved.isMaximizedVertically && f.midX() >= t.minX() &&
+           f.midX() <= t.maxX() && f.midY() >= t.minY() && f.midY() <= t.maxY();
+}
+
+// Shown by no display at all: not even a corner of it overlaps one.
+bool isStranded(const LiveWindow& window, const std::vector<DisplayInfo>& displays) {
+    if (window.isMinimized || window.isFullScreen || !window.frame.isFinite()) {
+        return false;
+    }
+    const Rect frame = window.frame.standardized();
+    return std::none_of(displays.begin(), displays.end(), [&](const DisplayInfo& d) {
+        return frame.intersection(d.frame.standardized()).area() > 0;
+    });
+}
+
+} // namespace
+
+RestorePlan::RestorePlan(const std::vector<LiveWindow>& live, const std::vector<SavedWindow>& saved,
+                         const std::vector<DisplayInfo>& displays, bool rescueStranded) {
+    std::vector<Rect> screens;
+    screens.reserve(displays.size());
+    for (const DisplayInfo& display : displays) {
+        screens.push_back(display.visibleFrame);
+    }
+    std::unordered_set<const WindowHandle*> placed;
+    for (const auto& pair : WindowMatcher::match(live, saved)) {
+        placed.insert(pair.live.handle.get());
+        if (pair.live.isMinimized || pair.live.isFullScreen || pair.saved.isMinimized ||
+            pair.saved.isFullScreen) {
+            // Left as the user has it, unless no display shows it: then it is rescued below.
+            if (rescueStranded && isStranded(pair.live, displays)) {
+                placed.erase(pair.live.handle.get());
+            } else {
+                ++counts_.skipped;
+            }
+            continue;
+        }
+        const std::optional<Rect> target = fittedFrame(pair.saved.frame, screens);
+        if (!target) {
+            ++counts_.skipped;
+            continue;
+        }
+        const bool maximized = pair.saved.isMaximized();
+        if (maximized ? maximizedInPlace(pair.live, pair.saved, *target)
+                      : inPlace(pair.live.frame, *target)) {
+            ++counts_.alreadyInPlace;
+            continue;
+        }
+        moves_.push_back(WindowMove{pair.live, *target, pair.saved.isMaximizedHorizontally,
+                                    pair.saved.isMaximizedVertically});
+    }
+    if (!rescueStranded) {
+        return;
+    }
+    for (const LiveWindow& window : live) {
+        if (placed.contains(window.handle.get()) || !isStranded(window, displays)) {
+            continue;
+        }
+        if (const std::optional<Rect> target = fittedFrame(window.frame, screens)) {
+            moves_.push_back(WindowMove{window, *target});
+        }
+    }
+}
+
+RestoreResult RestorePlan::answered(const std::vector<bool>& answers) const {
+    RestoreResult result = counts_;
+    for (std::size_t i = 0; i < moves_.size(); ++i) {
+        if (i < answers.size() && answers[i]) {
+            ++result.moved;
+        } else {
+            ++result.failed;
+        }
+    }
+    return result;
+}
+
+std::optional<Rect> RestorePlan::fittedFrame(const Rect& frame, const std::vector<Rect>& rects) {
+    const Rect f = frame.standardized();
+    std::vector<Rect> screens;
+    for (const Rect& r : rects) {
+        const Rect s = r.standardized();
+        if (s.width > 0 && s.height > 0) {
+            screens.push_back(s);
+        }
+    }
+    if (screens.empty() || !f.isFinite()) {
+        return std::nullopt;
+    }
+    for (const Rect& s : screens) {
+        if (s.contains(f)) {
+            return f;
+        }
+    }
+    std::size_t best = 0;
+    double bestArea = f.intersection(screens[0]).area();
+    for (std::size_t i = 1; i < screens.size(); ++i) {
+        const double area = f.intersection(screens[i]).area();
+        if (area > bestArea) {
+            best = i;
+            bestArea = area;
+        }
+    }
+    if (!(bestArea > 0)) {
+        best = 0;
+        double bestDistance = centreDistance(f, screens[0]);
+        for (std::size_t i = 1; i < screens.size(); ++i) {
+            const double distance = centreDistance(f, screens[i]);
+            if (distance < bestDistance) {
+                best = i;
+                bestDistance = distance;
+            }
+        }
+    }
+    const Rect& b = screens[best];
+    const double w = std::min(f.width, b.width);
+    const double h = std::min(f.height, b.height);
+    const double x = std::min(b.maxX() - w, std::max(f.minX(), b.minX()));
+    const double y = std::min(b.maxY() - h, std::max(f.minY(), b.minY()));
+    return Rect{x, y, w, h};
+}
+
+} // namespace plimsett
