@@ -4,6 +4,7 @@
 #include "platform/kwin/KWinWindowSystem.h"
 #include "tests/kwin/support/KWinInspector.h"
 #include "tests/kwin/support/KWinTestSession.h"
+#include "tests/support/NearRect.h"
 #include "tests/x11/support/Polling.h"
 #include "tests/x11/support/PrivateSystemBus.h"
 
@@ -22,12 +23,8 @@ namespace {
 
 using testing::KWinInspector;
 using testing::KWinTestSession;
+using testing::near;
 using testing::waitUntil;
-
-bool near(const Rect& a, const Rect& b) {
-    return std::fabs(a.x - b.x) < 2 && std::fabs(a.y - b.y) < 2 &&
-           std::fabs(a.width - b.width) < 2 && std::fabs(a.height - b.height) < 2;
-}
 
 // The scripts KWin holds: their objects are numbered, under / (5.27) or /Scripting (6).
 int loadedScripts(QDBusConnection bus) {

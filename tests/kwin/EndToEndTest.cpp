@@ -3,6 +3,7 @@
 // then the same after a restart of the program, by request.
 #include "tests/kwin/support/KWinInspector.h"
 #include "tests/kwin/support/KWinTestSession.h"
+#include "tests/support/NearRect.h"
 #include "tests/x11/support/Polling.h"
 
 #include <QCoreApplication>
@@ -22,12 +23,8 @@ namespace {
 
 using testing::KWinInspector;
 using testing::KWinTestSession;
+using testing::near;
 using testing::waitUntil;
-
-bool near(const Rect& a, const Rect& b) {
-    return std::fabs(a.x - b.x) < 2 && std::fabs(a.y - b.y) < 2 &&
-           std::fabs(a.width - b.width) < 2 && std::fabs(a.height - b.height) < 2;
-}
 
 class KWinEndToEndTest : public ::testing::Test {
 protected:
