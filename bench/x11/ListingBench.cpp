@@ -3,27 +3,22 @@
 // root). Prints both times and their ratio at the end.
 //
 //   build/bench/x11/x11_bench [--benchmark_min_time=2s]
-#include "platform/x11/X11WindowSystem.h"
-
+#include "bench/support/XBenchSession.h"
 #include "tests/x11/support/ChildProcess.h"
-#include "tests/x11/support/TestClient.h"
-#include "tests/x11/support/XTestSession.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <iostream>
 #include <map>
-#include <memory>
+#include <stdexcept>
 
 namespace {
 
-using plimsett::X11Connection;
 using plimsett::X11WindowSystem;
+using plimsett::bench::XBenchSession;
 using plimsett::testing::ChildProcess;
 using plimsett::testing::TestClient;
-using plimsett::testing::XTestSession;
 
 constexpr int processCount = 20;
 constexpr int windowsPerProcess = 10;
@@ -43,23 +38,17 @@ public:
     std::map<std::string, double> seconds;
 };
 
-std::pair<int, std::string> wmctrl(const XTestSession& session,
+std::pair<int, std::string> wmctrl(const XBenchSession& session,
                                    const std::vector<std::string>& arguments) {
     return ChildProcess::run("wmctrl", arguments, {{"DISPLAY", session.display()}},
                              std::chrono::seconds(30));
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-
-    XTestSession session;
-    std::vector<std::unique_ptr<TestClient>> clients;
+int listingBench(XBenchSession& session) {
     for (int p = 0; p < processCount; ++p) {
-        clients.push_back(std::make_unique<TestClient>(session));
+        TestClient& client = session.startClient();
         for (int w = 0; w < windowsPerProcess; ++w) {
-            clients.back()->createWindow(
+            client.createWindow(
                 {{"class", "BenchApp" + std::to_string(p % 7)},
                  {"title", "Document " + std::to_string(w) + " of " + std::to_string(p)},
                  {"x", std::to_string(20 * w + 5 * p)},
@@ -69,21 +58,15 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::string problem;
-    const auto connection = X11Connection::open(session.display(), problem);
-    if (!connection) {
-        std::cerr << problem << "\n";
-        return 1;
-    }
-    X11WindowSystem system(connection);
+    X11WindowSystem& system = session.windowSystem();
     const std::size_t listed = system.windows().size();
     const auto [status, output] = wmctrl(session, {"-lGpx"});
     const long lines = std::count(output.begin(), output.end(), '\n');
     if (listed != processCount * windowsPerProcess || status != 0 ||
         lines != processCount * windowsPerProcess) {
-        std::cerr << "setup failed: listed " << listed << ", wmctrl status " << status << " with "
-                  << lines << " lines\n";
-        return 1;
+        throw std::runtime_error("listed " + std::to_string(listed) + ", wmctrl status " +
+                                 std::to_string(status) + " with " + std::to_string(lines) +
+                                 " lines");
     }
 
     const std::string listing = "X11WindowSystem::windows/200 windows of 20 processes";
@@ -110,7 +93,6 @@ int main(int argc, char** argv) {
 
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
 
     const auto ours = reporter.seconds.find(listing);
     const auto theirs = reporter.seconds.find(full);
@@ -127,4 +109,10 @@ int main(int argc, char** argv) {
         }
     }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return XBenchSession::run(argc, argv, listingBench);
 }

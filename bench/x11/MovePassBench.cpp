@@ -3,25 +3,21 @@
 // window after the other (as a window system without a batch form does) and as one pass.
 //
 //   build/bench/x11/x11_move_bench [--benchmark_min_time=2s]
-#include "platform/x11/X11WindowSystem.h"
-
-#include "tests/x11/support/TestClient.h"
-#include "tests/x11/support/XTestSession.h"
+#include "bench/support/XBenchSession.h"
 
 #include <benchmark/benchmark.h>
 
-#include <iostream>
-#include <memory>
+#include <stdexcept>
+#include <string>
 
 namespace {
 
 using plimsett::LiveWindow;
 using plimsett::Rect;
 using plimsett::WindowMove;
-using plimsett::X11Connection;
 using plimsett::X11WindowSystem;
+using plimsett::bench::XBenchSession;
 using plimsett::testing::TestClient;
-using plimsett::testing::XTestSession;
 
 // Each iteration moves every window to the other of its two places, so each pass is a pass of
 // displaced windows.
@@ -34,14 +30,9 @@ std::vector<WindowMove> pass(const std::vector<LiveWindow>& windows, bool there)
     return moves;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-
-    XTestSession session;
-    TestClient movable(session);
-    TestClient stubborn(session);
+int movePassBench(XBenchSession& session) {
+    TestClient& movable = session.startClient();
+    TestClient& stubborn = session.startClient();
     for (int i = 0; i < 40; ++i) {
         movable.createWindow({{"class", "Movable"}, {"title", "Window " + std::to_string(i)}});
     }
@@ -52,21 +43,14 @@ int main(int argc, char** argv) {
                                {"h", "500"},
                                {"min", "600x500"}});
     }
-    std::string problem;
-    const auto connection = X11Connection::open(session.display(), problem);
-    if (!connection) {
-        std::cerr << problem << "\n";
-        return 1;
-    }
-    X11WindowSystem system(connection);
+    X11WindowSystem& system = session.windowSystem();
     std::vector<LiveWindow> movableWindows, stubbornWindows;
     for (const LiveWindow& w : system.windows()) {
         (w.bundleID == "Movable" ? movableWindows : stubbornWindows).push_back(w);
     }
     if (movableWindows.size() != 40 || stubbornWindows.size() != 10) {
-        std::cerr << "setup failed: " << movableWindows.size() << " and " << stubbornWindows.size()
-                  << " windows listed\n";
-        return 1;
+        throw std::runtime_error(std::to_string(movableWindows.size()) + " and " +
+                                 std::to_string(stubbornWindows.size()) + " windows listed");
     }
 
     const auto run = [&](const std::vector<LiveWindow>& windows, bool together, bool refused) {
@@ -108,6 +92,11 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond)
         ->Iterations(5);
     benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return XBenchSession::run(argc, argv, movePassBench);
 }

@@ -11,6 +11,7 @@
 #include "tests/support/FakeDisplayProvider.h"
 #include "tests/support/FakeWindowSystem.h"
 #include "tests/support/ManualScheduler.h"
+#include "tests/support/NearRect.h"
 #include "tests/support/TemporaryDirectory.h"
 #include "tests/x11/support/Polling.h"
 
@@ -27,14 +28,10 @@ using testing::FakeDisplayProvider;
 using testing::FakeWindowSystem;
 using testing::GnomeShellSession;
 using testing::ManualScheduler;
+using testing::near;
 using testing::TemporaryDirectory;
 using testing::waitUntil;
 using testing::WaylandClient;
-
-bool near(const Rect& a, const Rect& b) {
-    return std::fabs(a.x - b.x) < 2 && std::fabs(a.y - b.y) < 2 &&
-           std::fabs(a.width - b.width) < 2 && std::fabs(a.height - b.height) < 2;
-}
 
 std::string describe(const Rect& r) {
     return "(" + std::to_string(r.x) + ", " + std::to_string(r.y) + ", " + std::to_string(r.width) +

@@ -3,7 +3,9 @@
 #include "platform/kwin/KWinScriptChannel.h"
 #include "platform/wayland/WaylandWindowSystem.h"
 #include "tests/kwin/support/KWinInspector.h"
+#include "tests/kwin/support/KWinSessionTest.h"
 #include "tests/kwin/support/KWinTestSession.h"
+#include "tests/support/NearRect.h"
 #include "tests/x11/support/Polling.h"
 #include "tests/x11/support/PrivateSystemBus.h"
 
@@ -20,14 +22,9 @@
 namespace plimsett {
 namespace {
 
-using testing::KWinInspector;
-using testing::KWinTestSession;
+using testing::KWinSessionTest;
+using testing::near;
 using testing::waitUntil;
-
-bool near(const Rect& a, const Rect& b) {
-    return std::fabs(a.x - b.x) < 2 && std::fabs(a.y - b.y) < 2 &&
-           std::fabs(a.width - b.width) < 2 && std::fabs(a.height - b.height) < 2;
-}
 
 // The scripts KWin holds: their objects are numbered, under / (5.27) or /Scripting (6).
 int loadedScripts(QDBusConnection bus) {
@@ -44,19 +41,7 @@ int loadedScripts(QDBusConnection bus) {
     return count;
 }
 
-class KWinBackendTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (std::string(PLIMSETT_KWIN_WAYLAND).empty()) {
-            GTEST_SKIP() << "kwin_wayland is needed (scripts/setup installs it)";
-        }
-        session = std::make_unique<KWinTestSession>();
-        inspector = std::make_unique<KWinInspector>(session->bus(), session->directory());
-    }
-
-    std::unique_ptr<KWinTestSession> session;
-    std::unique_ptr<KWinInspector> inspector;
-};
+class KWinBackendTest : public KWinSessionTest {};
 
 TEST_F(KWinBackendTest, ListsAndMovesWindowsAndFailsForOneThatIsGone) {
     auto client = session->startClient("org.plimsett.Notes", "400x300", {"Alpha", "Beta"});

@@ -2,7 +2,9 @@
 // command line: save, switch an output off and on again, and every window is back on its frame;
 // then the same after a restart of the program, by request.
 #include "tests/kwin/support/KWinInspector.h"
+#include "tests/kwin/support/KWinSessionTest.h"
 #include "tests/kwin/support/KWinTestSession.h"
+#include "tests/support/NearRect.h"
 #include "tests/x11/support/Polling.h"
 
 #include <QCoreApplication>
@@ -20,27 +22,21 @@
 namespace plimsett {
 namespace {
 
-using testing::KWinInspector;
-using testing::KWinTestSession;
+using testing::KWinSessionTest;
+using testing::near;
 using testing::waitUntil;
 
-bool near(const Rect& a, const Rect& b) {
-    return std::fabs(a.x - b.x) < 2 && std::fabs(a.y - b.y) < 2 &&
-           std::fabs(a.width - b.width) < 2 && std::fabs(a.height - b.height) < 2;
-}
-
-class KWinEndToEndTest : public ::testing::Test {
+class KWinEndToEndTest : public KWinSessionTest {
 protected:
     void SetUp() override {
-        if (std::string(PLIMSETT_KWIN_WAYLAND).empty()) {
-            GTEST_SKIP() << "kwin_wayland is needed (scripts/setup installs it)";
+        KWinSessionTest::SetUp();
+        if (IsSkipped()) {
+            return;
         }
 #ifdef PLIMSETT_BUILT_PROGRAM
         program = QStringLiteral(PLIMSETT_BUILT_PROGRAM);
 #endif
         ASSERT_TRUE(QFileInfo(program).isExecutable()) << "build the plimsett target first";
-        session = std::make_unique<KWinTestSession>();
-        inspector = std::make_unique<KWinInspector>(session->bus(), session->directory());
         for (const auto& [key, value] : session->environment()) {
             environment.insert(QString::fromStdString(key), QString::fromStdString(value));
         }
@@ -97,8 +93,6 @@ protected:
             std::chrono::seconds(15));
     }
 
-    std::unique_ptr<KWinTestSession> session;
-    std::unique_ptr<KWinInspector> inspector;
     QProcessEnvironment environment;
     QString program;
     std::unique_ptr<QProcess> instance;

@@ -1,5 +1,6 @@
 #include "tests/gnome/support/GnomeShellSession.h"
 
+#include "tests/x11/support/LogTail.h"
 #include "tests/x11/support/Polling.h"
 
 #include <QDBusConnection>
@@ -26,20 +27,6 @@ const char* const extensionName = "tamblin_engineering.Plimsett.Shell";
 std::unique_ptr<GnomeShellSession>& instance() {
     static std::unique_ptr<GnomeShellSession> session;
     return session;
-}
-
-std::string tail(const fs::path& file, std::size_t lines) {
-    std::ifstream stream(file);
-    std::vector<std::string> all;
-    std::string line;
-    while (std::getline(stream, line)) {
-        all.push_back(line);
-    }
-    std::string result;
-    for (std::size_t i = all.size() > lines ? all.size() - lines : 0; i < all.size(); ++i) {
-        result += all[i] + "\n";
-    }
-    return result;
 }
 
 bool hasOwner(const char* name) {

@@ -1,5 +1,6 @@
 #include "tests/x11/support/XTestSession.h"
 
+#include "tests/x11/support/LogTail.h"
 #include "tests/x11/support/Polling.h"
 
 #include <gtest/gtest.h>
@@ -15,20 +16,6 @@ namespace plimsett::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string tail(const fs::path& file, std::size_t lines) {
-    std::ifstream stream(file);
-    std::vector<std::string> all;
-    std::string line;
-    while (std::getline(stream, line)) {
-        all.push_back(line);
-    }
-    std::string result;
-    for (std::size_t i = all.size() > lines ? all.size() - lines : 0; i < all.size(); ++i) {
-        result += all[i] + "\n";
-    }
-    return result;
-}
 
 bool currentTestFailed() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
