@@ -389,6 +389,10 @@ std::vector<bool> X11WindowSystem::moveAll(const std::vector<WindowMove>& moves)
         xcb_window_t window;
         Rect target; // whole pixels
         Stage stage;
+        // A window asked to maximise again has had three requests (release, move, maximise) by
+        // then; it gets its own confirmation time from the last one (kwin_x11 6 can take longer
+        // than one period for all three).
+        std::chrono::steady_clock::time_point deadline;
         // The decorations the requested size was converted with.
         std::uint32_t left = 0, right = 0, top = 0, bottom = 0, border = 0;
     };
@@ -404,7 +408,7 @@ std::vector<bool> X11WindowSystem::moveAll(const std::vector<WindowMove>& moves)
         }
         const Rect target{std::round(wanted.x), std::round(wanted.y), std::round(wanted.width),
                           std::round(wanted.height)};
-        pending.push_back(Pending{i, handle->window(), target, Stage::moving});
+        pending.push_back(Pending{i, handle->window(), target, Stage::moving, deadline});
         ids.push_back(handle->window());
     }
 
@@ -505,6 +509,7 @@ std::vector<bool> X11WindowSystem::moveAll(const std::vector<WindowMove>& moves)
                         centreInside(placement->outer, p.target)) {
                         requestMaximized(p);
                         p.stage = Stage::maximizing;
+                        p.deadline = std::chrono::steady_clock::now() + moveConfirmationTimeout;
                         asked = true;
                     }
                 } else if (withinTolerance(placement->outer, p.target)) {
@@ -534,7 +539,9 @@ std::vector<bool> X11WindowSystem::moveAll(const std::vector<WindowMove>& moves)
         if (asked) {
             xcb_flush(c);
         }
-        if (std::chrono::steady_clock::now() >= deadline) {
+        const auto now = std::chrono::steady_clock::now();
+        if (std::none_of(open.begin(), open.end(),
+                         [&](std::size_t k) { return now < pending[k].deadline; })) {
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));

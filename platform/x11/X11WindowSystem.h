@@ -36,8 +36,9 @@ public:
     bool move(const LiveWindow& window, const Rect& frame) override;
     // The same for a whole pass: every request is sent before any frame is read back, and the
     // frames of all windows are confirmed together within one moveConfirmationTimeout. A window
-    // that is to be maximised again is asked to maximise once it is on its target display, and
-    // counts when it is maximised that way with its centre inside the target.
+    // that is to be maximised again is asked to maximise once it is on its target display (and
+    // has one more moveConfirmationTimeout from then), and counts when it is maximised that way
+    // with its centre inside the target.
     std::vector<bool> moveAll(const std::vector<WindowMove>& moves) override;
 
 private:

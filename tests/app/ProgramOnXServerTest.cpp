@@ -1,4 +1,5 @@
 #include "app/commands/CommandLine.h"
+#include "tests/support/ProgramCommands.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,6 +21,8 @@
 
 namespace plimsett {
 namespace {
+
+using testing::ProgramCommands;
 
 struct Frame {
     int x = 0, y = 0, width = 0, height = 0;
@@ -216,25 +219,9 @@ protected:
     }
 
     QJsonObject command(const QStringList& arguments, int* exitCode = nullptr) {
-        QProcess p;
-        p.setProcessEnvironment(environment);
-        p.start(program, arguments + QStringList{"--json"});
-        p.waitForFinished(30000);
-        if (exitCode) {
-            *exitCode = p.exitCode();
-        }
-        return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        return ProgramCommands(program, environment).run(arguments, exitCode);
     }
-    // Waits until the program has adopted a display set of `count` displays and is stable.
-    bool settledOn(int count) {
-        return waitUntil(
-            [&] {
-                const QJsonObject s = command({"status"});
-                return s["phase"].toString() == "stable" &&
-                       s["displaySet"].toObject()["displays"].toArray().size() == count;
-            },
-            30);
-    }
+    bool settledOn(int count) { return ProgramCommands(program, environment).settledOn(count); }
 
     VirtualDesktop desktop;
     QProcessEnvironment environment;

@@ -8,6 +8,7 @@
 #include "platform/wayland/WaylandEventMonitor.h"
 #include "platform/wayland/WaylandWindowSystem.h"
 #include "tests/gnome/support/GnomeShellSession.h"
+#include "tests/support/ControllerOnFakes.h"
 #include "tests/support/FakeDisplayProvider.h"
 #include "tests/support/FakeWindowSystem.h"
 #include "tests/support/ManualScheduler.h"
@@ -203,15 +204,9 @@ protected:
     }
 
     std::shared_ptr<LayoutController> makeController() {
-        auto c = LayoutController::make(
-            windowSystem,
-            std::make_shared<FakeDisplayProvider>(std::vector<DisplayInfo>{
-                FakeDisplayProvider::display("Meta-0", Rect{0, 0, 1920, 1080})}),
-            std::make_shared<LayoutStore>(files / (std::to_string(++stores) + ".json")),
-            std::make_shared<Preferences>(std::make_shared<InMemoryDefaultsDatabase>()), scheduler,
-            scheduler->clock(), "Built-in");
-        c->start();
-        return c;
+        return testing::startedControllerOnFakes(windowSystem, "Meta-0", Rect{0, 0, 1920, 1080},
+                                                 files / (std::to_string(++stores) + ".json"),
+                                                 scheduler);
     }
 
     bool received(DisplayEvent event) const { return controller->pendingEvents().contains(event); }

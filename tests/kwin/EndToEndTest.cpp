@@ -5,6 +5,7 @@
 #include "tests/kwin/support/KWinSessionTest.h"
 #include "tests/kwin/support/KWinTestSession.h"
 #include "tests/support/NearRect.h"
+#include "tests/support/ProgramCommands.h"
 #include "tests/x11/support/Polling.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,7 @@ namespace {
 
 using testing::KWinSessionTest;
 using testing::near;
+using testing::ProgramCommands;
 using testing::waitUntil;
 
 class KWinEndToEndTest : public KWinSessionTest {
@@ -61,24 +63,9 @@ protected:
         ASSERT_TRUE(instance->waitForStarted(10000));
     }
     QJsonObject command(const QStringList& arguments, int* exitCode = nullptr) {
-        QProcess p;
-        p.setProcessEnvironment(environment);
-        p.start(program, arguments + QStringList{"--json"});
-        p.waitForFinished(30000);
-        if (exitCode) {
-            *exitCode = p.exitCode();
-        }
-        return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        return ProgramCommands(program, environment).run(arguments, exitCode);
     }
-    bool settledOn(int count) {
-        return waitUntil(
-            [&] {
-                const QJsonObject s = command({"status"});
-                return s["phase"].toString() == "stable" &&
-                       s["displaySet"].toObject()["displays"].toArray().size() == count;
-            },
-            std::chrono::seconds(30));
-    }
+    bool settledOn(int count) { return ProgramCommands(program, environment).settledOn(count); }
     bool allBackAt(const std::map<std::string, Rect>& frames) {
         return waitUntil(
             [&] {

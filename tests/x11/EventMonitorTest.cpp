@@ -1,6 +1,7 @@
 #include "platform/x11/X11DisplayEventMonitor.h"
 
 #include "engine/InMemoryDefaultsDatabase.h"
+#include "tests/support/ControllerOnFakes.h"
 #include "tests/support/FakeDisplayProvider.h"
 #include "tests/support/FakeWindowSystem.h"
 #include "tests/support/ManualScheduler.h"
@@ -50,15 +51,8 @@ protected:
     }
 
     std::shared_ptr<LayoutController> makeController() {
-        auto c = LayoutController::make(
-            windowSystem,
-            std::make_shared<FakeDisplayProvider>(std::vector<DisplayInfo>{
-                FakeDisplayProvider::display("DUMMY0", Rect{0, 0, 1024, 768})}),
-            std::make_shared<LayoutStore>(files / "layouts.json"),
-            std::make_shared<Preferences>(std::make_shared<InMemoryDefaultsDatabase>()), scheduler,
-            scheduler->clock(), "Built-in");
-        c->start();
-        return c;
+        return testing::startedControllerOnFakes(windowSystem, "DUMMY0", Rect{0, 0, 1024, 768},
+                                                 files / "layouts.json", scheduler);
     }
 
     std::unique_ptr<X11DisplayEventMonitor> makeMonitor(std::weak_ptr<LayoutController> c) {

@@ -39,6 +39,28 @@ QDBusMessage probeMessage(const std::string& method) {
                                           probeName, QString::fromStdString(method));
 }
 
+std::string readFile(const fs::path& file) {
+    std::ifstream stream(file);
+    std::stringstream text;
+    text << stream.rdbuf();
+    return text.str();
+}
+
+// The probe in the form of the Shell that runs: ES modules from GNOME 45 on.
+std::string probeSource() {
+    const auto [status, version] =
+        ChildProcess::run("gnome-shell", {"--version"}, {}, std::chrono::seconds(30));
+    const std::size_t digit = version.find_first_of("0123456789");
+    const int major = status == 0 && digit != std::string::npos
+                          ? std::atoi(version.c_str() + digit)
+                          : 0;
+    const fs::path probe = fs::path(PLIMSETT_GNOME_TEST_DIR) / "probe";
+    std::string source = readFile(probe / (major >= 45 ? "module.js" : "legacy.js"));
+    const std::string marker = "@PROBE_BODY@";
+    source.replace(source.find(marker), marker.size(), readFile(probe / "body.js"));
+    return source;
+}
+
 } // namespace
 
 GnomeShellSession& GnomeShellSession::shared() {
@@ -72,9 +94,9 @@ GnomeShellSession::GnomeShellSession() {
         << "welcome-dialog-last-shown-version='999'\n";
     const fs::path probeDirectory = directory_ / "data/gnome-shell/extensions" / probeUuid;
     fs::create_directories(probeDirectory);
-    for (const char* file : {"metadata.json", "extension.js"}) {
-        fs::copy_file(fs::path(PLIMSETT_GNOME_TEST_DIR) / "probe" / file, probeDirectory / file);
-    }
+    fs::copy_file(fs::path(PLIMSETT_GNOME_TEST_DIR) / "probe" / "metadata.json",
+                  probeDirectory / "metadata.json");
+    std::ofstream(probeDirectory / "extension.js") << probeSource();
 
     const std::map<std::string, std::string> environment = {
         {"HOME", (directory_ / "home").string()},

@@ -1,11 +1,9 @@
-// For Plimsett's tests only, on the test bench's GNOME Shell 43: a view of the windows that does
-// not go through Plimsett's extension (titles and frames, from the window actors), and the
-// bench's levers: monitors unplugged and plugged back through Mutter's DisplayConfig (temporary
-// configurations, as a cable pulled and put back), and a bar that reserves screen space.
-'use strict';
-
-const {Gio, GLib, St} = imports.gi;
-const Main = imports.ui.main;
+// For Plimsett's tests only, on the test bench's GNOME Shell (43, and 48 in the Debian 13 root):
+// a view of the windows that does not go through Plimsett's extension (titles and frames, from the
+// window actors), and the bench's levers: monitors unplugged and plugged back through Mutter's
+// DisplayConfig (temporary configurations, as a cable pulled and put back), and a bar that
+// reserves screen space. The test bench puts the imports of the running Shell around this text
+// (legacy.js for 43, module.js for 45 and later).
 
 const PROBE_INTERFACE = `
 <node>
@@ -117,24 +115,19 @@ class Probe {
     }
 }
 
-let exported = null;
-let nameId = 0;
+class ProbeExtension {
+    enable() {
+        this._exported = Gio.DBusExportedObject.wrapJSObject(PROBE_INTERFACE, new Probe());
+        this._exported.export(Gio.DBus.session, '/tamblin_engineering/Plimsett/TestProbe');
+        this._nameId = Gio.bus_own_name_on_connection(Gio.DBus.session,
+            'tamblin_engineering.Plimsett.TestProbe', Gio.BusNameOwnerFlags.NONE, null, null);
+        // The bench works on the desktop, not in the overview the Shell opens at start.
+        Main.overview.hide();
+    }
 
-// eslint-disable-next-line no-unused-vars
-function init() {
-    return {
-        enable() {
-            exported = Gio.DBusExportedObject.wrapJSObject(PROBE_INTERFACE, new Probe());
-            exported.export(Gio.DBus.session, '/tamblin_engineering/Plimsett/TestProbe');
-            nameId = Gio.bus_own_name_on_connection(Gio.DBus.session,
-                'tamblin_engineering.Plimsett.TestProbe', Gio.BusNameOwnerFlags.NONE, null, null);
-            // The bench works on the desktop, not in the overview the Shell opens at start.
-            Main.overview.hide();
-        },
-        disable() {
-            Gio.bus_unown_name(nameId);
-            exported.unexport();
-            exported = null;
-        },
-    };
+    disable() {
+        Gio.bus_unown_name(this._nameId);
+        this._exported.unexport();
+        this._exported = null;
+    }
 }
