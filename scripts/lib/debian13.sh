@@ -2,8 +2,7 @@
 # Shell 48, KWin 6.3, Qt 6.8 and GCC 14, which Debian 12 does not have. Sourced by scripts/test.
 #
 # The root is made once with debootstrap into .debian13-root/ (git ignores it) and reused. Every
-# run copies the working tree (the files git tracks and the new ones it does not ignore) into the
-# root's /src, mounts /proc, /sys and /dev into it, runs scripts/test there, and unmounts them
+# run copies the working tree (what git does not ignore) into the root's /src, mounts /proc, /sys and /dev into it, runs scripts/test there, and unmounts them
 # again on every way out, a failure or Ctrl-C included. The build stays in the root's
 # /src/build, so a second run builds only what changed.
 
@@ -29,16 +28,19 @@ debian13_mount() {
   debian13_mounts+=("$target")
 }
 
+debian13_tools() {
+  if ! command -v debootstrap >/dev/null || ! command -v rsync >/dev/null; then
+    echo "Installing: debootstrap rsync"
+    DEBIAN_FRONTEND=noninteractive apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap debian-archive-keyring rsync
+  fi
+}
+
 debian13_make_root() {
   [ -e "$debian13_root/.plimsett-root" ] && return 0
   if [ -e "$debian13_root" ]; then
     echo "$debian13_root is there but was not finished by this script; remove it and run again." >&2
     return 1
-  fi
-  if ! command -v debootstrap >/dev/null; then
-    echo "Installing: debootstrap"
-    DEBIAN_FRONTEND=noninteractive apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap debian-archive-keyring
   fi
   # Made aside and moved into place whole, so that an interrupted debootstrap leaves no half root
   # that a later run would take for a finished one.
@@ -51,13 +53,10 @@ debian13_make_root() {
 }
 
 debian13_copy_tree() {
-  local source=$PWD
+  # Only the files whose content changed are copied, and they get the time of the copy: a build
+  # in the root then sees what changed, whatever times the files have here.
   mkdir -p "$debian13_root/src"
-  # Files deleted from the tree go from the copy too; the build folder stays.
-  find "$debian13_root/src" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
-  git -C "$source" ls-files -z --cached --others --exclude-standard |
-    (cd "$source" && xargs -0 -r tar --no-recursion --ignore-failed-read -cf - 2>/dev/null) |
-    tar -xf - -C "$debian13_root/src"
+  rsync -rlc --delete --filter=':- .gitignore' --exclude=/.git/ "$PWD/" "$debian13_root/src/"
 }
 
 debian13_run() {
@@ -65,6 +64,7 @@ debian13_run() {
     echo "scripts/test --debian13 needs root (debootstrap, mount and chroot)." >&2
     return 1
   fi
+  debian13_tools
   debian13_make_root
   trap debian13_unmount EXIT
   trap 'debian13_unmount; exit 130' INT TERM
