@@ -1,6 +1,9 @@
 #include "engine/LayoutController.h"
 
 #include "engine/RearrangedLayout.h"
+#include "engine/WindowMatcher.h"
+
+#include <algorithm>
 
 #include <functional>
 
@@ -46,6 +49,7 @@ LayoutController::LayoutController(std::shared_ptr<WindowSystem> windowSystem,
       store_(std::move(store)), preferences_(std::move(preferences)),
       scheduler_(std::move(scheduler)), now_(std::move(now)),
       settleDebouncer_(Debouncer::make(settleDelay, scheduler_)),
+      followDebouncer_(Debouncer::make(followDelay, scheduler_)),
       currentSet_(displayProvider_->currentDisplaySet()), onChange_([] {}),
       builtInName_(std::move(builtInName)) {}
 
@@ -262,6 +266,71 @@ void LayoutController::passAnswered(const RestorePass& pass, const RestoreResult
     }
 }
 
+// MARK: Window events
+
+bool LayoutController::isRestoring() const {
+    return passesInFlight_ > 0 || secondPassTask_ != nullptr;
+}
+
+void LayoutController::windowEvent(const WindowEvent& event) {
+    // While settling, the windows move because displays went or came: that is never the layout
+    // to keep. Asleep, nothing is looked at.
+    if (phase_ != Phase::stable) {
+        return;
+    }
+    if (event.kind == WindowEvent::Kind::appeared && preferences_->placeOpeningWindows()) {
+        placeOpenedWindow(event.windowKey);
+    }
+    followDebouncer_->schedule(weakly(weak_from_this(), &LayoutController::followWindows));
+}
+
+void LayoutController::followWindows() {
+    // A restore pass moves the windows back, and its follow-up saves them.
+    if (phase_ != Phase::stable || isRestoring()) {
+        return;
+    }
+    const DisplaySet set = displayProvider_->currentDisplaySet();
+    if (set.id != currentSet_.id) {
+        // The displays changed and their event has not come (yet): the windows moved for them.
+        handle(DisplayEvent::screenParameters);
+        return;
+    }
+    takeSnapshot(set);
+    onChange();
+}
+
+void LayoutController::placeOpenedWindow(const std::string& key) {
+    const std::optional<SavedLayout> layout = store_->layout(currentSet_.id);
+    if (key.empty() || !layout || !windowSystem_->isTrusted()) {
+        return;
+    }
+    const std::set<std::string> excluded = preferences_->excludedBundleIDs();
+    const std::vector<LiveWindow> live = included(windowSystem_->windows(), excluded);
+    const auto opened = std::find_if(live.begin(), live.end(), [&](const LiveWindow& w) {
+        return w.handle && w.handle->key() == key;
+    });
+    if (opened == live.end()) {
+        return;
+    }
+    // Paired among all open windows, the new one gets a saved window that no other one holds.
+    const std::vector<SavedWindow> saved = included(layout->windows, excluded);
+    for (const auto& pair : WindowMatcher::match(live, saved)) {
+        if (pair.live.handle == opened->handle) {
+            const RestorePlan plan({pair.live}, {pair.saved}, currentSet_.displays, false);
+            if (plan.moves().empty()) {
+                return;
+            }
+            ++passesInFlight_;
+            windowSystem_->moveAllAsync(
+                plan.moves(), weakly(weak_from_this(), [](LayoutController& self,
+                                                          const std::vector<bool>&) {
+                    --self.passesInFlight_;
+                }));
+            return;
+        }
+    }
+}
+
 // MARK: Display events
 
 void LayoutController::dropSnapshotAndSecondPass() {
@@ -278,12 +347,15 @@ void LayoutController::dropSnapshotAndSecondPass() {
 void LayoutController::cancelTimers() {
     dropSnapshotAndSecondPass();
     settleDebouncer_->cancel();
+    followDebouncer_->cancel();
 }
 
 void LayoutController::beginSettling() {
     eras_.beginNew();
     phase_ = Phase::settling;
     dropSnapshotAndSecondPass();
+    // What the windows did just before is the desktop piling them, not the user.
+    followDebouncer_->cancel();
 }
 
 void LayoutController::scheduleSettle() {

@@ -10,6 +10,7 @@
 #include "engine/RestorePlan.h"
 #include "engine/RestoreResult.h"
 #include "engine/Scheduler.h"
+#include "engine/WindowEvent.h"
 #include "engine/WindowSystem.h"
 
 #include <functional>
@@ -36,6 +37,8 @@ public:
     static constexpr double snapshotInterval = 30.0;
     static constexpr double settleDelay = 2.5;
     static constexpr double secondPassDelay = 1.0;
+    // How long after the last window event the layout follows the windows.
+    static constexpr double followDelay = 1.0;
     // A window is in place when every edge and side is off by strictly less than this.
     static constexpr double frameTolerance = RestorePlan::frameTolerance;
 
@@ -69,6 +72,11 @@ public:
     void handle(DisplayEvent event);
     void willSleep();
     void didWake();
+    // Called by a backend that reports its windows' changes. While stable, the layout follows
+    // the windows: a snapshot is taken followDelay after the last change (the display set read
+    // then must still be the current one), and a window that appears goes where the current
+    // layout saved it, when the preference allows.
+    void windowEvent(const WindowEvent& event);
 
     // One restore pass of `layout` onto `displays`; `done` always gets counts.
     void restore(const SavedLayout& layout, const std::vector<DisplayInfo>& displays,
@@ -107,6 +115,10 @@ private:
     void dropSnapshotAndSecondPass();
     // Those and the settle.
     void cancelTimers();
+    // A restore pass is in flight, or its second pass is yet to come.
+    bool isRestoring() const;
+    void followWindows();
+    void placeOpenedWindow(const std::string& key);
     void beginSettling();
     void scheduleSettle();
     void settle();
@@ -137,6 +149,7 @@ private:
     const std::shared_ptr<Scheduler> scheduler_;
     const Clock now_;
     const std::shared_ptr<Debouncer> settleDebouncer_;
+    const std::shared_ptr<Debouncer> followDebouncer_;
     std::shared_ptr<ScheduledTask> snapshotTask_;
     std::shared_ptr<ScheduledTask> secondPassTask_;
     std::set<DisplayEvent> pendingEvents_;

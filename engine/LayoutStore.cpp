@@ -111,8 +111,18 @@ SavedLayout LayoutStore::save(SavedLayout layout, bool merge) {
             }
         }
     }
+    // A layout that only got a newer time is not worth a write: the file changes when the layout
+    // does (the time in memory is the newer one, and the next write takes it along).
+    bool changed = true;
+    if (old != layouts_.end()) {
+        SavedLayout previous = old->second;
+        previous.savedAt = layout.savedAt;
+        changed = previous != layout;
+    }
     layouts_.insert_or_assign(layout.displaySetID, layout);
-    persist();
+    if (changed) {
+        persist();
+    }
     return layout;
 }
 

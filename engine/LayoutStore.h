@@ -11,7 +11,7 @@
 namespace plimsett {
 
 // Every saved layout, one per display set, in memory and in one JSON file. The whole file is
-// rewritten on every save and forget.
+// rewritten on every save that changes a layout, and on every forget.
 class LayoutStore {
 public:
     using Layouts = std::map<std::string, SavedLayout>;
@@ -29,7 +29,8 @@ public:
 
     std::optional<SavedLayout> layout(const std::string& displaySetID) const;
     // Files the layout under its identifier, first keeping the old layout's windows of
-    // applications absent from it when `merge` is set, writes the file and returns what was filed.
+    // applications absent from it when `merge` is set, and returns what was filed. The file is
+    // written unless the layout is the one filed already but for its time.
     SavedLayout save(SavedLayout layout, bool merge);
     // Removes the layout if there is one, and writes the file either way.
     void forget(const std::string& displaySetID);

@@ -5,7 +5,10 @@ namespace plimsett {
 Preferences::Preferences(std::shared_ptr<DefaultsDatabase> defaults)
     : defaults_(std::move(defaults)) {
     defaults_->registerDefaults(
-        {{autoRestoreKey, true}, {restoreAfterWakeKey, true}, {restoreOtherArrangementsKey, true}});
+        {{autoRestoreKey, true},
+         {restoreAfterWakeKey, true},
+         {restoreOtherArrangementsKey, true},
+         {placeOpeningWindowsKey, true}});
 }
 
 bool Preferences::autoRestoreOnDisplayChange() const {
@@ -22,6 +25,14 @@ bool Preferences::restoreAfterWake() const {
 
 void Preferences::setRestoreAfterWake(bool on) {
     defaults_->setBool(on, restoreAfterWakeKey);
+}
+
+bool Preferences::placeOpeningWindows() const {
+    return defaults_->boolForKey(placeOpeningWindowsKey);
+}
+
+void Preferences::setPlaceOpeningWindows(bool on) {
+    defaults_->setBool(on, placeOpeningWindowsKey);
 }
 
 bool Preferences::restoreOtherArrangements() const {

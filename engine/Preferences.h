@@ -16,6 +16,7 @@ public:
     static constexpr const char* restoreAfterWakeKey = "restoreAfterWake";
     static constexpr const char* excludedBundleIDsKey = "excludedBundleIDs";
     static constexpr const char* restoreOtherArrangementsKey = "restoreOtherArrangements";
+    static constexpr const char* placeOpeningWindowsKey = "placeOpeningWindows";
 
     // Registers the switches as on, in the database's registration domain (never written).
     explicit Preferences(std::shared_ptr<DefaultsDatabase> defaults);
@@ -28,6 +29,10 @@ public:
     // windows of the newest layout saved for them while no layout is saved for the arrangement.
     bool restoreOtherArrangements() const;
     void setRestoreOtherArrangements(bool on);
+    // Whether a window that opens goes where a window of the current layout, held by no open
+    // window, was saved.
+    bool placeOpeningWindows() const;
+    void setPlaceOpeningWindows(bool on);
     // Empty when the key is missing or holds anything but an array of strings.
     std::set<std::string> excludedBundleIDs() const;
     // Stored as an ascending array, also when empty.

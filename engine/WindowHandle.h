@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace plimsett {
 
 // The window system's own object for a window. The engine never looks inside; a backend
@@ -7,6 +9,9 @@ namespace plimsett {
 class WindowHandle {
 public:
     virtual ~WindowHandle() = default;
+    // What tells this window apart from every other one while it exists, as window events name
+    // it; empty where the backend reports no window events.
+    virtual std::string key() const { return {}; }
 };
 
 } // namespace plimsett

@@ -11,6 +11,7 @@ class WaylandWindowHandle : public WindowHandle {
 public:
     explicit WaylandWindowHandle(QString id) : id_(std::move(id)) {}
     const QString& id() const { return id_; }
+    std::string key() const override { return id_.toStdString(); }
 
 private:
     QString id_;

@@ -8,6 +8,7 @@ namespace plimsett::testing {
 class FakeWindowSystem::Handle : public WindowHandle {
 public:
     explicit Handle(WindowId id) : id(id) {}
+    std::string key() const override { return std::to_string(id); }
     const WindowId id;
 };
 

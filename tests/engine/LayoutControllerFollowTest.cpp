@@ -1,0 +1,106 @@
+// The layout follows the windows as the user moves them, never the desktop's piling of them, and
+// a window that opens again goes where it was saved.
+#include "tests/engine/LayoutControllerHarness.h"
+
+#include <algorithm>
+
+namespace plimsett::testing {
+namespace {
+
+class LayoutControllerFollowTest : public LayoutControllerTest {
+protected:
+    void changed(WindowId window) {
+        controller->windowEvent(
+            {WindowEvent::Kind::changed, windows->live(window).handle->key()});
+    }
+    std::optional<Rect> savedFrame(const DisplaySet& set, const std::string& title) const {
+        const auto layout = layoutOf(set);
+        if (!layout) {
+            return std::nullopt;
+        }
+        const auto found = std::find_if(layout->windows.begin(), layout->windows.end(),
+                                        [&](const SavedWindow& w) { return w.title == title; });
+        return found == layout->windows.end() ? std::nullopt : std::optional(found->frame);
+    }
+    std::filesystem::file_time_type written() const {
+        return std::filesystem::last_write_time(store->fileURL());
+    }
+};
+
+TEST_F(LayoutControllerFollowTest, AMoveIsSavedASecondAfterTheLastChangeAndOnlyWhenItChangedAnything) {
+    startController();
+    controller->snapshotNow();
+    const auto firstWrite = written();
+
+    // A drag: a report every quarter second for two seconds, then quiet.
+    for (int step = 1; step <= 8; ++step) {
+        windows->setFrame(notes, Rect{1600.0 + 50 * step, 200, 800, 600});
+        changed(notes);
+        scheduler->advance(0.25);
+    }
+    EXPECT_EQ(savedFrame(bothDisplays(), "Notes"), notesFrame) << "saved in the middle of a drag";
+    scheduler->advance(LayoutController::followDelay);
+    EXPECT_EQ(savedFrame(bothDisplays(), "Notes"), (Rect{2000, 200, 800, 600}));
+
+    // A report that changed nothing leaves the file as it is.
+    std::filesystem::last_write_time(store->fileURL(), firstWrite);
+    changed(notes);
+    scheduler->advance(LayoutController::followDelay);
+    EXPECT_EQ(written(), firstWrite);
+}
+
+TEST_F(LayoutControllerFollowTest, TheDesktopsPilingIsNeverSavedWhicheverComesFirst) {
+    startController();
+    controller->snapshotNow();
+    const SavedLayout before = *layoutOf(bothDisplays());
+
+    // The display event first, then the piled windows' reports.
+    unplugStudio();
+    controller->handle(DisplayEvent::reconfigured);
+    changed(notes);
+    changed(home);
+    scheduler->advance(LayoutController::settleDelay + LayoutController::followDelay + 5);
+    EXPECT_EQ(layoutOf(bothDisplays())->windows, before.windows);
+
+    // The reports first, the display event not at all: the snapshot sees other displays.
+    plugStudio();
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(LayoutController::settleDelay + LayoutController::secondPassDelay + 5);
+    const SavedLayout replugged = *layoutOf(bothDisplays());
+    unplugStudio();
+    changed(notes);
+    changed(home);
+    scheduler->advance(LayoutController::followDelay);
+    EXPECT_EQ(controller->phase(), LayoutController::Phase::settling);
+    scheduler->advance(LayoutController::settleDelay + 5);
+    EXPECT_EQ(layoutOf(bothDisplays())->windows, replugged.windows);
+}
+
+TEST_F(LayoutControllerFollowTest, AWindowThatOpensAgainGoesWhereItWasUnlessSwitchedOffOrExcluded) {
+    startController();
+    controller->snapshotNow();
+    const auto reopen = [&](const std::string& bundleID) {
+        // A new process of the application, with a window of the same title where the desktop
+        // puts new windows.
+        windows->close(notes);
+        const auto app = windows->addApp(bundleID);
+        notes = windows->addWindow(app, "Notes", Rect{200, 150, 800, 600});
+        controller->windowEvent(
+            {WindowEvent::Kind::appeared, windows->live(notes).handle->key()});
+    };
+
+    reopen(editor);
+    EXPECT_EQ(windows->frame(notes), notesFrame);
+
+    preferences->setPlaceOpeningWindows(false);
+    reopen(editor);
+    EXPECT_EQ(windows->frame(notes), (Rect{200, 150, 800, 600}));
+
+    preferences->setPlaceOpeningWindows(true);
+    preferences->setExcludedBundleIDs({editor});
+    reopen(editor);
+    EXPECT_EQ(windows->frame(notes), (Rect{200, 150, 800, 600}));
+}
+
+} // namespace
+} // namespace plimsett::testing
