@@ -25,6 +25,39 @@ public:
         first_ = true;
     }
     void closeObject() { close('}'); }
+
+    // A member of the current object: its key, then its value.
+    void member(std::string_view name, std::string_view text) {
+        key(name);
+        string(text);
+    }
+    // Keeps a string literal from being taken for a bool.
+    void member(std::string_view name, const char* text) { member(name, std::string_view(text)); }
+    void member(std::string_view name, bool value) {
+        key(name);
+        boolean(value);
+    }
+    void member(std::string_view name, std::int64_t value) {
+        key(name);
+        integer(value);
+    }
+    void member(std::string_view name, const Rect& r) {
+        key(name);
+        rect(r);
+    }
+    // A member holding an array, one element for each item, written by writeItem.
+    template <typename Items, typename WriteItem>
+    void arrayMember(std::string_view name, const Items& items, WriteItem writeItem) {
+        key(name);
+        openArray();
+        for (const auto& item : items) {
+            element();
+            writeItem(item);
+        }
+        closeArray();
+    }
+
+private:
     void openArray() {
         out_ += '[';
         ++depth_;
@@ -82,8 +115,6 @@ public:
         number(r.height);
         out_ += "]]";
     }
-
-private:
     void nextLine() {
         if (!first_) {
             out_ += ',';
@@ -151,67 +182,44 @@ private:
 
 void writeDisplay(Writer& w, const DisplayInfo& d) {
     w.openObject();
-    w.key("frame");
-    w.rect(d.frame);
-    w.key("isBuiltIn");
-    w.boolean(d.isBuiltIn);
-    w.key("name");
-    w.string(d.name);
-    w.key("uuid");
-    w.string(d.uuid);
-    w.key("visibleFrame");
-    w.rect(d.visibleFrame);
+    w.member("frame", d.frame);
+    w.member("isBuiltIn", d.isBuiltIn);
+    w.member("name", d.name);
+    w.member("uuid", d.uuid);
+    w.member("visibleFrame", d.visibleFrame);
     w.closeObject();
+}
+
+std::string_view maximizedName(const SavedWindow& window) {
+    if (window.isMaximizedHorizontally && window.isMaximizedVertically) {
+        return "both";
+    }
+    return window.isMaximizedHorizontally ? "horizontally" : "vertically";
 }
 
 void writeWindow(Writer& w, const SavedWindow& window) {
     w.openObject();
-    w.key("appName");
-    w.string(window.appName);
-    w.key("bundleID");
-    w.string(window.bundleID);
-    w.key("frame");
-    w.rect(window.frame);
-    w.key("index");
-    w.integer(window.index);
-    w.key("isFullScreen");
-    w.boolean(window.isFullScreen);
-    w.key("isMinimized");
-    w.boolean(window.isMinimized);
+    w.member("appName", window.appName);
+    w.member("bundleID", window.bundleID);
+    w.member("frame", window.frame);
+    w.member("index", window.index);
+    w.member("isFullScreen", window.isFullScreen);
+    w.member("isMinimized", window.isMinimized);
     // Only maximised windows carry the key, so every other record reads as before.
     if (window.isMaximized()) {
-        w.key("maximized");
-        w.string(window.isMaximizedHorizontally && window.isMaximizedVertically ? "both"
-                 : window.isMaximizedHorizontally                               ? "horizontally"
-                                                                                : "vertically");
+        w.member("maximized", maximizedName(window));
     }
-    w.key("title");
-    w.string(window.title);
+    w.member("title", window.title);
     w.closeObject();
 }
 
 void writeLayout(Writer& w, const SavedLayout& l) {
     w.openObject();
-    w.key("displaySetID");
-    w.string(l.displaySetID);
-    w.key("displaySetName");
-    w.string(l.displaySetName);
-    w.key("displays");
-    w.openArray();
-    for (const DisplayInfo& d : l.displays) {
-        w.element();
-        writeDisplay(w, d);
-    }
-    w.closeArray();
-    w.key("savedAt");
-    w.string(InternetDate::format(l.savedAt));
-    w.key("windows");
-    w.openArray();
-    for (const SavedWindow& window : l.windows) {
-        w.element();
-        writeWindow(w, window);
-    }
-    w.closeArray();
+    w.member("displaySetID", l.displaySetID);
+    w.member("displaySetName", l.displaySetName);
+    w.arrayMember("displays", l.displays, [&](const DisplayInfo& d) { writeDisplay(w, d); });
+    w.member("savedAt", InternetDate::format(l.savedAt));
+    w.arrayMember("windows", l.windows, [&](const SavedWindow& window) { writeWindow(w, window); });
     w.closeObject();
 }
 
@@ -233,15 +241,8 @@ std::string LayoutFileCodec::encodeReferences(const std::vector<const SavedLayou
     }
     Writer w(expected);
     w.openObject();
-    w.key("layouts");
-    w.openArray();
-    for (const SavedLayout* l : layouts) {
-        w.element();
-        writeLayout(w, *l);
-    }
-    w.closeArray();
-    w.key("version");
-    w.integer(formatVersion);
+    w.arrayMember("layouts", layouts, [&](const SavedLayout* l) { writeLayout(w, *l); });
+    w.member("version", std::int64_t{formatVersion});
     w.closeObject();
     std::string text = w.take();
     text += '\n';

@@ -32,7 +32,7 @@ QLabel* paragraph(const QString& text, QWidget* parent) {
 } // namespace
 
 OnboardingView::Texts OnboardingView::macTexts() {
-    Texts t;
+    Texts t = sharedTexts();
     t.title = tr("Plimsett needs Accessibility access");
     t.explanation = tr("When a display is unplugged or your Mac wakes up, macOS moves windows to "
                        "another screen. To put them back, Plimsett reads where each app's windows "
@@ -41,47 +41,41 @@ OnboardingView::Texts OnboardingView::macTexts() {
     t.privacy = tr("Plimsett reads window positions, sizes and titles. That information stays on "
                    "this Mac.");
     t.steps = {tr("Click Open Accessibility Settings."), tr("Turn on Plimsett in the list."),
-               tr("Come back here. This window updates by itself.")};
+               comeBackStep()};
     t.waiting = tr("Waiting for access…");
     t.waitingButton = tr("Open Accessibility Settings");
     t.waitingButtonRequestsAccess = true;
-    t.granted = tr("Access is on. Plimsett is saving your window layout.");
-    t.done = tr("Done");
     return t;
 }
 
 OnboardingView::Texts OnboardingView::x11Texts() {
-    Texts t;
+    Texts t = sharedTexts();
     t.title = tr("Plimsett needs an X11 window manager");
     t.explanation = tr("When a display is unplugged or your computer wakes up, the desktop moves "
                        "windows to another screen. To put them back, Plimsett reads where each "
                        "app's windows are and moves them. It can do this only in an X11 session "
                        "whose window manager follows the EWMH standard.");
-    t.privacy = tr("Plimsett reads window positions, sizes and titles. That information stays on "
-                   "this computer.");
+    t.privacy = privacyOnThisComputer();
     t.steps = {tr("Log in to an X11 session. Plimsett cannot move windows on Wayland."),
                tr("Run a window manager that follows EWMH, such as Openbox, Xfwm, KWin or "
                   "Mutter."),
-               tr("Come back here. This window updates by itself.")};
+               comeBackStep()};
     t.waiting = tr("Waiting for a window manager…");
     // There are no settings to open: nothing but the session itself grants access.
     t.waitingButton = tr("Close");
     t.waitingButtonRequestsAccess = false;
-    t.granted = tr("Access is on. Plimsett is saving your window layout.");
-    t.done = tr("Done");
     return t;
 }
 
 OnboardingView::Texts OnboardingView::gnomeTexts() {
-    Texts t;
+    Texts t = sharedTexts();
     t.title = tr("Plimsett needs its GNOME Shell extension");
     t.explanation = tr("When a display is unplugged or your computer wakes up, GNOME moves "
                        "windows to another screen. To put them back, Plimsett reads where each "
                        "app's windows are and moves them. On Wayland only GNOME Shell itself can "
                        "do this, through a small extension that comes with Plimsett. The "
                        "extension is not installed or is switched off.");
-    t.privacy = tr("Plimsett reads window positions, sizes and titles. That information stays on "
-                   "this computer.");
+    t.privacy = privacyOnThisComputer();
     t.steps = {tr("Click Install Extension. Plimsett installs its extension and switches it on."),
                tr("Log out and log back in. On Wayland, GNOME loads a newly installed extension "
                   "only after you log in again."),
@@ -90,9 +84,23 @@ OnboardingView::Texts OnboardingView::gnomeTexts() {
     t.waiting = tr("Waiting for the GNOME Shell extension…");
     t.waitingButton = tr("Install Extension");
     t.waitingButtonRequestsAccess = true;
+    return t;
+}
+
+OnboardingView::Texts OnboardingView::sharedTexts() {
+    Texts t;
     t.granted = tr("Access is on. Plimsett is saving your window layout.");
     t.done = tr("Done");
     return t;
+}
+
+QString OnboardingView::privacyOnThisComputer() {
+    return tr("Plimsett reads window positions, sizes and titles. That information stays on this "
+              "computer.");
+}
+
+QString OnboardingView::comeBackStep() {
+    return tr("Come back here. This window updates by itself.");
 }
 
 OnboardingView::Texts OnboardingView::textsForThisDesktop() {

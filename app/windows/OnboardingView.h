@@ -70,6 +70,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The granted state's wording, the same on every desktop; each desktop adds its own.
+    static Texts sharedTexts();
+    // Wording that more than one desktop uses.
+    static QString privacyOnThisComputer();
+    static QString comeBackStep();
+
     void buttonClicked();
 
     std::shared_ptr<AccessibilityWatcher> watcher_;

@@ -13,6 +13,30 @@ FakeAccessibilityApi::Object* FakeAccessibilityApi::object(const CFRef& ref) {
     return const_cast<Object*>(static_cast<const Object*>(ref.get()));
 }
 
+const FakeAccessibilityApi::Object* FakeAccessibilityApi::ofKind(const CFRef& ref, Kind kind) {
+    const Object* o = object(ref);
+    return o != nullptr && o->kind == kind ? o : nullptr;
+}
+
+CFRef FakeAccessibilityApi::makeValue(ValueType type, double first, double second) {
+    Object o;
+    o.kind = Kind::value;
+    o.valueType = type;
+    o.first = first;
+    o.second = second;
+    return make(std::move(o));
+}
+
+template <typename Pair>
+bool FakeAccessibilityApi::readValue(const CFRef& ref, ValueType type, Pair& out) {
+    const Object* o = ofKind(ref, Kind::value);
+    if (o == nullptr || o->valueType != type) {
+        return false;
+    }
+    out = Pair{o->first, o->second};
+    return true;
+}
+
 std::string FakeAccessibilityApi::describe(const CFRef& value) {
     const Object* o = object(value);
     if (o == nullptr) {
@@ -56,21 +80,11 @@ CFRef FakeAccessibilityApi::array(std::vector<CFRef> items) {
 }
 
 CFRef FakeAccessibilityApi::point(double x, double y) {
-    Object o;
-    o.kind = Kind::value;
-    o.valueType = ValueType::point;
-    o.first = x;
-    o.second = y;
-    return make(std::move(o));
+    return makeValue(ValueType::point, x, y);
 }
 
 CFRef FakeAccessibilityApi::size(double width, double height) {
-    Object o;
-    o.kind = Kind::value;
-    o.valueType = ValueType::size;
-    o.first = width;
-    o.second = height;
-    return make(std::move(o));
+    return makeValue(ValueType::size, width, height);
 }
 
 CFRef FakeAccessibilityApi::other() {
@@ -178,21 +192,11 @@ CFRef FakeAccessibilityApi::createSizeValue(Size s) {
 }
 
 bool FakeAccessibilityApi::getPointValue(const CFRef& value, Point& out) {
-    const Object* o = object(value);
-    if (o == nullptr || o->kind != Kind::value || o->valueType != ValueType::point) {
-        return false;
-    }
-    out = Point{o->first, o->second};
-    return true;
+    return readValue(value, ValueType::point, out);
 }
 
 bool FakeAccessibilityApi::getSizeValue(const CFRef& value, Size& out) {
-    const Object* o = object(value);
-    if (o == nullptr || o->kind != Kind::value || o->valueType != ValueType::size) {
-        return false;
-    }
-    out = Size{o->first, o->second};
-    return true;
+    return readValue(value, ValueType::size, out);
 }
 
 AccessibilityApi::TypeID FakeAccessibilityApi::typeID(const CFRef& ref) {
@@ -209,24 +213,24 @@ AccessibilityApi::TypeID FakeAccessibilityApi::axUIElementTypeID() {
 }
 
 std::optional<std::string> FakeAccessibilityApi::stringValue(const CFRef& ref) {
-    const Object* o = object(ref);
-    if (o == nullptr || o->kind != Kind::string) {
+    const Object* o = ofKind(ref, Kind::string);
+    if (o == nullptr) {
         return std::nullopt;
     }
     return o->text;
 }
 
 std::optional<bool> FakeAccessibilityApi::booleanValue(const CFRef& ref) {
-    const Object* o = object(ref);
-    if (o == nullptr || o->kind != Kind::boolean) {
+    const Object* o = ofKind(ref, Kind::boolean);
+    if (o == nullptr) {
         return std::nullopt;
     }
     return o->flag;
 }
 
 std::optional<std::vector<CFRef>> FakeAccessibilityApi::arrayItems(const CFRef& ref) {
-    const Object* o = object(ref);
-    if (o == nullptr || o->kind != Kind::array) {
+    const Object* o = ofKind(ref, Kind::array);
+    if (o == nullptr) {
         return std::nullopt;
     }
     return o->items;

@@ -88,6 +88,12 @@ private:
 
     static CFRef make(Object object);
     static Object* object(const CFRef& ref);
+    // The object when it is of `kind`, else null.
+    static const Object* ofKind(const CFRef& ref, Kind kind);
+    // An AXValue holding a point (x, y) or a size (width, height).
+    static CFRef makeValue(ValueType type, double first, double second);
+    // Copies an AXValue of `type` into `out` (a Point or a Size); false for anything else.
+    template <typename Pair> static bool readValue(const CFRef& ref, ValueType type, Pair& out);
     static std::string describe(const CFRef& value);
 
     std::map<std::int32_t, CFRef> applications_;

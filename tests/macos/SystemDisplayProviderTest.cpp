@@ -31,8 +31,16 @@ protected:
         display.uuid = std::move(uuid);
         cg->displays[id] = display;
     }
-    void addScreen(std::optional<std::uint32_t> number, Rect visibleFrame, std::string name) {
+    void addScreen(std::optional<std::uint32_t> number, Rect visibleFrame,
+                   std::optional<std::string> name) {
         appKit->list.push_back(ScreenApi::Screen{number, visibleFrame, std::move(name)});
+    }
+    // The provider reports one display, with this name and visible frame.
+    void expectOneDisplay(const std::string& name, Rect visibleFrame) {
+        const std::vector<DisplayInfo> displays = provider.displays();
+        ASSERT_EQ(displays.size(), 1u);
+        EXPECT_EQ(displays[0].name, name);
+        EXPECT_EQ(displays[0].visibleFrame, visibleFrame);
     }
 
     static std::vector<std::string> uuids(const std::vector<DisplayInfo>& displays) {
@@ -104,23 +112,15 @@ TEST_F(SystemDisplayProviderTest, TheFirstScreenClaimingADisplayWins) {
     addScreen(1, {0, 0, 1920, 1055}, "First");
     addScreen(1, {0, 0, 1920, 1080}, "Second");
 
-    const std::vector<DisplayInfo> displays = provider.displays();
-
-    ASSERT_EQ(displays.size(), 1u);
-    EXPECT_EQ(displays[0].name, "First");
-    EXPECT_EQ(displays[0].visibleFrame, (Rect{0, 25, 1920, 1055}));
+    expectOneDisplay("First", {0, 25, 1920, 1055});
 }
 
 TEST_F(SystemDisplayProviderTest, AScreenWithoutNameLeavesTheNumberedName) {
     addDisplay(5, {0, 0, 1920, 1080}, "A");
     cg->mainDisplay = 5;
-    appKit->list.push_back(ScreenApi::Screen{5, {0, 0, 1920, 1055}, std::nullopt});
+    addScreen(5, {0, 0, 1920, 1055}, std::nullopt);
 
-    const std::vector<DisplayInfo> displays = provider.displays();
-
-    ASSERT_EQ(displays.size(), 1u);
-    EXPECT_EQ(displays[0].name, "Display 5");
-    EXPECT_EQ(displays[0].visibleFrame, (Rect{0, 25, 1920, 1055}));
+    expectOneDisplay("Display 5", {0, 25, 1920, 1055});
 }
 
 TEST_F(SystemDisplayProviderTest, AMirrorSetCountsAsTheDisplayItMirrors) {
