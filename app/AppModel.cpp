@@ -176,6 +176,15 @@ void AppModel::setRestoreOtherArrangements(bool on) {
     emit changed();
 }
 
+bool AppModel::placeOpeningWindows() const {
+    return preferences_->placeOpeningWindows();
+}
+
+void AppModel::setPlaceOpeningWindows(bool on) {
+    preferences_->setPlaceOpeningWindows(on);
+    emit changed();
+}
+
 bool AppModel::launchAtLogin() const {
     return loginItem_ && loginItem_->isEnabled();
 }

@@ -78,6 +78,8 @@ public:
     void setRestoreAfterWake(bool on);
     bool restoreOtherArrangements() const;
     void setRestoreOtherArrangements(bool on);
+    bool placeOpeningWindows() const;
+    void setPlaceOpeningWindows(bool on);
     bool launchAtLogin() const;
     // A failed change beeps; the change notification follows either way.
     void setLaunchAtLogin(bool on);

@@ -191,6 +191,10 @@
         <translation>Bis für die neue Anordnung ein Layout gespeichert ist, kehren die Fenster auf jedem Bildschirm an dieselbe Stelle zurück.</translation>
     </message>
     <message>
+        <source>Put windows back where they were when they open</source>
+        <translation>Fenster beim Öffnen dorthin zurücklegen, wo sie waren</translation>
+    </message>
+    <message>
         <source>Open at login</source>
         <translation>Bei der Anmeldung öffnen</translation>
     </message>

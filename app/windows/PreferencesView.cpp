@@ -61,10 +61,12 @@ PreferencesView::PreferencesView(AppModel& model, bool automaticUpdates, QWidget
     otherArrangements_->setToolTip(
         tr("Until a layout is saved for the new arrangement, windows return to the same place "
            "on each display."));
+    openingWindows_ = new QCheckBox(tr("Put windows back where they were when they open"));
     login_ = new QCheckBox(tr("Open at login"));
     restoring->addWidget(autoRestore_);
     restoring->addWidget(wake_);
     restoring->addWidget(otherArrangements_);
+    restoring->addWidget(openingWindows_);
     restoring->addWidget(login_);
     excludeApps_ = leftAligned(restoring, new QPushButton(tr("Exclude Apps…")));
     // clicked, not toggled: only the user's own changes are written back.
@@ -73,6 +75,8 @@ PreferencesView::PreferencesView(AppModel& model, bool automaticUpdates, QWidget
     connect(wake_, &QCheckBox::clicked, this, [this](bool on) { model_.setRestoreAfterWake(on); });
     connect(otherArrangements_, &QCheckBox::clicked, this,
             [this](bool on) { model_.setRestoreOtherArrangements(on); });
+    connect(openingWindows_, &QCheckBox::clicked, this,
+            [this](bool on) { model_.setPlaceOpeningWindows(on); });
     connect(login_, &QCheckBox::clicked, this, [this](bool on) { model_.setLaunchAtLogin(on); });
     connect(excludeApps_, &QPushButton::clicked, this, [this] { model_.showExcludeApps(); });
 
@@ -156,6 +160,7 @@ void PreferencesView::redraw() {
     wake_->setChecked(model_.restoreAfterWake());
     wake_->setEnabled(autoRestore);
     otherArrangements_->setChecked(model_.restoreOtherArrangements());
+    openingWindows_->setChecked(model_.placeOpeningWindows());
     login_->setChecked(model_.launchAtLogin());
     drawAccess();
     drawLayouts();

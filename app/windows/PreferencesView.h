@@ -45,6 +45,7 @@ public:
     QCheckBox* autoRestoreToggle() const { return autoRestore_; }
     QCheckBox* wakeToggle() const { return wake_; }
     QCheckBox* otherArrangementsToggle() const { return otherArrangements_; }
+    QCheckBox* openingWindowsToggle() const { return openingWindows_; }
     QCheckBox* loginToggle() const { return login_; }
     QCheckBox* automaticUpdatesToggle() const { return automaticUpdates_; }
     QPushButton* excludeAppsButton() const { return excludeApps_; }
@@ -71,6 +72,7 @@ private:
     QCheckBox* autoRestore_;
     QCheckBox* wake_;
     QCheckBox* otherArrangements_;
+    QCheckBox* openingWindows_;
     QCheckBox* login_;
     QPushButton* excludeApps_;
     QVBoxLayout* accessBox_;

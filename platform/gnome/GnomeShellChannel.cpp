@@ -39,6 +39,8 @@ GnomeShellChannel::GnomeShellChannel(QDBusConnection connection)
                         SLOT(shellMonitorsChanged()));
     connection_.connect(service, path, interface, QStringLiteral("WorkAreasChanged"), this,
                         SLOT(shellWorkAreasChanged()));
+    connection_.connect(service, path, interface, QStringLiteral("WindowsChanged"), this,
+                        SLOT(shellWindowsChanged(QString)));
     watcher_ = new QDBusServiceWatcher(service, connection_,
                                        QDBusServiceWatcher::WatchForRegistration, this);
     connect(watcher_, &QDBusServiceWatcher::serviceRegistered, this,
@@ -56,6 +58,8 @@ GnomeShellChannel::~GnomeShellChannel() {
                            SLOT(shellMonitorsChanged()));
     connection_.disconnect(service, path, interface, QStringLiteral("WorkAreasChanged"), this,
                            SLOT(shellWorkAreasChanged()));
+    connection_.disconnect(service, path, interface, QStringLiteral("WindowsChanged"), this,
+                           SLOT(shellWindowsChanged(QString)));
 }
 
 void GnomeShellChannel::shellMonitorsChanged() {
@@ -64,6 +68,10 @@ void GnomeShellChannel::shellMonitorsChanged() {
 
 void GnomeShellChannel::shellWorkAreasChanged() {
     emit workAreasChanged();
+}
+
+void GnomeShellChannel::shellWindowsChanged(const QString& events) {
+    reportWindowEvents(events.toUtf8());
 }
 
 bool GnomeShellChannel::isAnswering() const {

@@ -44,6 +44,7 @@ public:
 private slots:
     void shellMonitorsChanged();
     void shellWorkAreasChanged();
+    void shellWindowsChanged(const QString& events);
 
 private:
     QDBusMessage callMessage(Request request, const QJsonValue& argument) const;

@@ -160,6 +160,13 @@ void KWinChannelEndpoint::changed(const QString& what) {
     }
 }
 
+void KWinChannelEndpoint::windows(const QString& events) {
+    if (!fromExpectedSender()) {
+        return;
+    }
+    emit windowsReported(events);
+}
+
 void KWinChannelEndpoint::answerLocked(const QJsonObject& body) {
     const QString text = QString::fromUtf8(QJsonDocument(body).toJson(QJsonDocument::Compact));
     bus_.send(waitingPoll_->createReply(text));

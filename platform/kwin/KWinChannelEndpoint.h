@@ -62,12 +62,15 @@ public slots:
     void reply(const QString& json);
     // Called by the script when the monitors ("monitors") or work areas ("workAreas") changed.
     void changed(const QString& what);
+    // Called by the script with a batch of window events (a JSON array).
+    void windows(const QString& events);
 
 signals:
     // A result for request `id` came in; waitFor() now returns it at once.
     void resultArrived(qint64 id);
     void monitorsChanged();
     void workAreasChanged();
+    void windowsReported(const QString& events);
 
 private:
     bool fromExpectedSender();

@@ -45,6 +45,10 @@ KWinScriptChannel::KWinScriptChannel(QDBusConnection bus)
     connect(endpoint_, &KWinChannelEndpoint::workAreasChanged, this,
             &HelperChannel::workAreasChanged, Qt::QueuedConnection);
     connect(
+        endpoint_, &KWinChannelEndpoint::windowsReported, this,
+        [this](const QString& events) { reportWindowEvents(events.toUtf8()); },
+        Qt::QueuedConnection);
+    connect(
         endpoint_, &KWinChannelEndpoint::resultArrived, this,
         [this](qint64 id) { finishPending(id); }, Qt::QueuedConnection);
     thread_->start();

@@ -43,6 +43,13 @@ public:
 signals:
     void monitorsChanged();
     void workAreasChanged();
+    // One window appeared, changed or went (WindowEvent::Kind as a number).
+    void windowChanged(int kind, const QString& id);
+
+protected:
+    // Emits windowChanged() for every well-formed record of a batch of window events (an array
+    // of {"id", "change"}); anything else in it is passed over.
+    void reportWindowEvents(const QByteArray& json);
 };
 
 } // namespace plimsett

@@ -5,6 +5,11 @@ namespace plimsett {
 WaylandEventMonitor::WaylandEventMonitor(std::weak_ptr<LayoutController> controller,
                                          std::shared_ptr<HelperChannel> channel)
     : controller_(controller), channel_(std::move(channel)),
+      throttle_([this](const WindowEvent& event) {
+          if (const auto c = controller_.lock(); c && registered_) {
+              c->windowEvent(event);
+          }
+      }),
       sleepMonitor_(std::make_unique<LogindSleepMonitor>(std::move(controller))) {}
 
 WaylandEventMonitor::~WaylandEventMonitor() {
@@ -21,6 +26,11 @@ void WaylandEventMonitor::start() {
                             [this] { deliver(DisplayEvent::reconfigured); });
         workAreas_ = connect(channel_.get(), &HelperChannel::workAreasChanged, this,
                              [this] { deliver(DisplayEvent::screenParameters); });
+        windows_ = connect(channel_.get(), &HelperChannel::windowChanged, this,
+                           [this](int kind, const QString& id) {
+                               throttle_.report({static_cast<WindowEvent::Kind>(kind),
+                                                 id.toStdString()});
+                           });
     }
     sleepMonitor_->start();
 }
@@ -32,6 +42,8 @@ void WaylandEventMonitor::stop() {
     registered_ = false;
     disconnect(monitors_);
     disconnect(workAreas_);
+    disconnect(windows_);
+    throttle_.clear();
     sleepMonitor_->stop();
 }
 

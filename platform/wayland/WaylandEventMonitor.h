@@ -3,6 +3,7 @@
 #include "engine/EventMonitor.h"
 #include "engine/LayoutController.h"
 #include "platform/linux/LogindSleepMonitor.h"
+#include "platform/linux/WindowEventThrottle.h"
 #include "platform/wayland/HelperChannel.h"
 
 #include <QObject>
@@ -18,6 +19,10 @@ namespace plimsett {
 //   restart): handle(reconfigured);
 // - workAreasChanged (a panel, a dock or a strut changed the usable area):
 //   handle(screenParameters);
+// - windowChanged (a window appeared, changed or went; the helper throttles these per window
+//   already, and so does the monitor): windowEvent(). The compositor piles the windows of a
+//   monitor that went only once it has dropped the monitor, and the helper tells of both in that
+//   order on the one connection, so the controller is settling before it hears of the piling.
 // - sleep and wake from logind, through a LogindSleepMonitor.
 //
 // Create, start and stop the monitor on the main thread; start() and stop() are idempotent, and
@@ -44,6 +49,8 @@ private:
     bool registered_ = false;
     QMetaObject::Connection monitors_;
     QMetaObject::Connection workAreas_;
+    QMetaObject::Connection windows_;
+    WindowEventThrottle throttle_;
     std::unique_ptr<LogindSleepMonitor> sleepMonitor_;
 };
 

@@ -7,7 +7,9 @@
 #include <xcb/randr.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <cstring>
 
 namespace plimsett {
@@ -15,6 +17,7 @@ namespace plimsett {
 X11DisplayEventMonitor::X11DisplayEventMonitor(std::weak_ptr<LayoutController> controller,
                                                std::optional<std::string> displayName)
     : controller_(controller), displayName_(std::move(displayName)),
+      throttle_([this](const WindowEvent& event) { deliver(event); }),
       sleepMonitor_(std::make_unique<LogindSleepMonitor>(std::move(controller))) {}
 
 X11DisplayEventMonitor::~X11DisplayEventMonitor() {
@@ -63,9 +66,13 @@ void X11DisplayEventMonitor::startX() {
     }
     const xcb_window_t root = screens.data->root;
 
-    const char* workArea = "_NET_WORKAREA";
-    const auto atomCookie = xcb_intern_atom(
-        connection_, 0, static_cast<std::uint16_t>(std::strlen(workArea)), workArea);
+    const auto intern = [&](const char* name) {
+        return xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)),
+                               name);
+    };
+    const auto atomCookie = intern("_NET_WORKAREA");
+    const auto clientListCookie = intern("_NET_CLIENT_LIST");
+    const auto stateCookie = intern("_NET_WM_STATE");
     const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection_, &xcb_randr_id);
     std::optional<xcb_randr_query_version_cookie_t> versionCookie;
     if (randr != nullptr && randr->present != 0) {
@@ -79,6 +86,12 @@ void X11DisplayEventMonitor::startX() {
         xcb_intern_atom_reply(connection_, atomCookie, &error));
     std::free(error);
     workAreaAtom_ = atom ? atom->atom : xcb_atom_t{XCB_ATOM_NONE};
+    const XcbReply<xcb_intern_atom_reply_t> clientList(
+        xcb_intern_atom_reply(connection_, clientListCookie, nullptr));
+    clientListAtom_ = clientList ? clientList->atom : xcb_atom_t{XCB_ATOM_NONE};
+    const XcbReply<xcb_intern_atom_reply_t> state(
+        xcb_intern_atom_reply(connection_, stateCookie, nullptr));
+    stateAtom_ = state ? state->atom : xcb_atom_t{XCB_ATOM_NONE};
     if (versionCookie) {
         error = nullptr;
         const XcbReply<xcb_randr_query_version_reply_t> version(
@@ -93,9 +106,16 @@ void X11DisplayEventMonitor::startX() {
             randrEventBase_ = 0;
         }
     }
-    // Only this connection's own mask on the root window changes.
-    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    // Only this connection's own mask on the root window changes. The root's children are the
+    // window managers' frames (or the clients themselves, without one).
+    const std::uint32_t mask =
+        XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(connection_, root, XCB_CW_EVENT_MASK, &mask);
+    root_ = root;
+    clients_.clear();
+    readClientList();
+    // The clients there now were there before: they did not appear.
+    throttle_.clear();
     // A round trip, so that every change after start() returns is reported.
     free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 
@@ -114,6 +134,50 @@ void X11DisplayEventMonitor::stopX() {
         connection_ = nullptr;
     }
     randrEventBase_ = 0;
+    clients_.clear();
+    throttle_.clear();
+}
+
+void X11DisplayEventMonitor::readClientList() {
+    if (clientListAtom_ == XCB_ATOM_NONE) {
+        return;
+    }
+    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection_,
+        xcb_get_property(connection_, 0, root_, clientListAtom_, XCB_ATOM_WINDOW, 0, 16384),
+        nullptr));
+    std::vector<std::uint32_t> now;
+    if (reply && reply->format == 32 && reply->type == XCB_ATOM_WINDOW) {
+        const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+        now.assign(values, values + xcb_get_property_value_length(reply.get()) / 4);
+    }
+    std::vector<std::uint32_t> sortedNow = now;
+    std::sort(sortedNow.begin(), sortedNow.end());
+    std::vector<std::uint32_t> came, went;
+    std::set_difference(sortedNow.begin(), sortedNow.end(), clients_.begin(), clients_.end(),
+                        std::back_inserter(came));
+    std::set_difference(clients_.begin(), clients_.end(), sortedNow.begin(), sortedNow.end(),
+                        std::back_inserter(went));
+    clients_ = std::move(sortedNow);
+    // Their _NET_WM_STATE tells when they are maximised, minimised or made full screen.
+    const std::uint32_t clientMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    for (const std::uint32_t window : came) {
+        xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &clientMask);
+        throttle_.report({WindowEvent::Kind::appeared, std::to_string(window)});
+    }
+    for (const std::uint32_t window : went) {
+        throttle_.report({WindowEvent::Kind::gone, std::to_string(window)});
+    }
+    xcb_flush(connection_);
+}
+
+void X11DisplayEventMonitor::deliver(const WindowEvent& event) {
+    if (!registered_) {
+        return;
+    }
+    if (const auto controller = controller_.lock()) {
+        controller->windowEvent(event);
+    }
 }
 
 void X11DisplayEventMonitor::readXEvents() {
@@ -136,6 +200,18 @@ void X11DisplayEventMonitor::readXEvents() {
             const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
             if (workAreaAtom_ != XCB_ATOM_NONE && notify->atom == workAreaAtom_) {
                 displayEvent = DisplayEvent::screenParameters;
+            } else if (notify->window == root_ && notify->atom == clientListAtom_) {
+                readClientList();
+            } else if (notify->window != root_ && notify->atom == stateAtom_) {
+                throttle_.report({WindowEvent::Kind::changed, std::to_string(notify->window)});
+            }
+        } else if (type == XCB_CONFIGURE_NOTIFY || type == XCB_MAP_NOTIFY ||
+                   type == XCB_UNMAP_NOTIFY) {
+            // The first member after the header of these three is the event window (the root),
+            // the second the frame that changed.
+            const auto* notify = reinterpret_cast<const xcb_configure_notify_event_t*>(event.get());
+            if (notify->window != root_ && notify->event == root_) {
+                throttle_.report({WindowEvent::Kind::changed, std::to_string(notify->window)});
             }
         }
         if (displayEvent && registered_) {

@@ -3,12 +3,14 @@
 #include "engine/EventMonitor.h"
 #include "engine/LayoutController.h"
 #include "platform/linux/LogindSleepMonitor.h"
+#include "platform/linux/WindowEventThrottle.h"
 
 #include <QObject>
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QSocketNotifier;
 struct xcb_connection_t;
@@ -20,10 +22,15 @@ namespace plimsett {
 // - RandR screen-change, CRTC-change and output-change notifications: handle(reconfigured), one
 //   call per notification (X11 announces no beginning, so displaysWillChange() is never called);
 // - a change of _NET_WORKAREA on the root window: handle(screenParameters);
+// - the windows' own changes, throttled per window: a client that enters _NET_CLIENT_LIST
+//   (appeared), leaves it (gone), changes its _NET_WM_STATE, or whose frame (a child of the
+//   root) is moved, resized, mapped or unmapped (changed): windowEvent();
 // - sleep and wake from logind, through a LogindSleepMonitor.
 //
 // The X events come through a connection of the monitor's own, so that reading replies on the
-// shared connection never swallows them. Create, start and stop the monitor on the main thread;
+// shared connection never swallows them. On that one connection the server's RandR notification
+// of an output that went always comes before the window manager's moves of the windows it piles
+// for it, so the controller is settling before it hears of them. Create, start and stop the monitor on the main thread;
 // everything reaches the controller there, from the Qt event loop. start() and stop() are
 // idempotent; destroying the monitor stops it.
 class X11DisplayEventMonitor : public QObject, public EventMonitor {
@@ -47,6 +54,9 @@ private:
     void startX();
     void stopX();
     void readXEvents();
+    // Reads _NET_CLIENT_LIST and reports the clients that came and went since the last read.
+    void readClientList();
+    void deliver(const WindowEvent& event);
 
     std::weak_ptr<LayoutController> controller_;
     std::optional<std::string> displayName_;
@@ -56,6 +66,11 @@ private:
     QSocketNotifier* notifier_ = nullptr;
     unsigned randrEventBase_ = 0;
     std::uint32_t workAreaAtom_ = 0;
+    std::uint32_t clientListAtom_ = 0;
+    std::uint32_t stateAtom_ = 0;
+    std::uint32_t root_ = 0;
+    std::vector<std::uint32_t> clients_;
+    WindowEventThrottle throttle_;
 
     std::unique_ptr<LogindSleepMonitor> sleepMonitor_;
 };

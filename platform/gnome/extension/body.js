@@ -19,6 +19,8 @@ const MOVE_POLL_MS = 15;
 const MOVE_RETRY_POLLS = 10;
 // The edge tolerance under which a window counts as in place.
 const FRAME_TOLERANCE = 2;
+// A window's changes are told at most this often (a drag is one report a quarter second).
+const WINDOW_REPORT_MS = 250;
 
 const SHELL_INTERFACE = `
 <node>
@@ -38,6 +40,9 @@ const SHELL_INTERFACE = `
     </method>
     <signal name="MonitorsChanged"/>
     <signal name="WorkAreasChanged"/>
+    <signal name="WindowsChanged">
+      <arg type="s" name="events"/>
+    </signal>
   </interface>
 </node>`;
 
@@ -215,6 +220,115 @@ function errorReply(invocation, message) {
     invocation.return_dbus_error('tamblin_engineering.Plimsett.Shell1.Error.InvalidArgs', message);
 }
 
+// Tells the program of the application windows that appear, change (frame, maximised or
+// minimised state) or go, throttled per window: an appearance or a departure at once, a change at
+// most every WINDOW_REPORT_MS. Reports that fall together go out as one signal. A window is told
+// of once it is first shown, when the Shell has placed it.
+class WindowReporter {
+    constructor(send) {
+        this._send = send;
+        this._windows = new Map();
+        this._queue = [];
+        this._flushId = 0;
+        this._trailingId = 0;
+    }
+
+    start() {
+        this._createdId = global.display.connect('window-created',
+            (_display, window) => this._follow(window, true));
+        for (const window of applicationWindows())
+            this._follow(window, false);
+    }
+
+    stop() {
+        global.display.disconnect(this._createdId);
+        for (const [window, state] of this._windows)
+            state.ids.forEach(id => window.disconnect(id));
+        this._windows.clear();
+        for (const id of [this._flushId, this._trailingId]) {
+            if (id)
+                GLib.source_remove(id);
+        }
+        this._flushId = this._trailingId = 0;
+        this._queue = [];
+    }
+
+    _follow(window, appears) {
+        if (this._windows.has(window))
+            return;
+        const state = {id: String(window.get_id()), last: 0, changed: false, ids: [],
+            shown: !appears};
+        this._windows.set(window, state);
+        const changed = () => this._changed(window);
+        for (const signal of ['position-changed', 'size-changed', 'notify::minimized',
+            'notify::maximized-horizontally', 'notify::maximized-vertically'])
+            state.ids.push(window.connect(signal, changed));
+        state.ids.push(window.connect('shown', () => {
+            if (!state.shown && isApplicationWindow(window)) {
+                state.shown = true;
+                state.last = GLib.get_monotonic_time() / 1000;
+                this._queueReport(state.id, 'appeared');
+            }
+        }));
+        state.ids.push(window.connect('unmanaged', () => {
+            state.ids.forEach(id => window.disconnect(id));
+            this._windows.delete(window);
+            if (state.shown)
+                this._queueReport(state.id, 'gone');
+        }));
+    }
+
+    _changed(window) {
+        const state = this._windows.get(window);
+        if (!state || !state.shown || !isApplicationWindow(window))
+            return;
+        const now = GLib.get_monotonic_time() / 1000;
+        if (now - state.last >= WINDOW_REPORT_MS) {
+            state.last = now;
+            this._queueReport(state.id, 'changed');
+            return;
+        }
+        state.changed = true;
+        if (!this._trailingId) {
+            this._trailingId = GLib.timeout_add(GLib.PRIORITY_DEFAULT, WINDOW_REPORT_MS,
+                () => this._reportTrailing());
+        }
+    }
+
+    _reportTrailing() {
+        const now = GLib.get_monotonic_time() / 1000;
+        let waiting = false;
+        for (const state of this._windows.values()) {
+            if (!state.changed)
+                continue;
+            if (now - state.last >= WINDOW_REPORT_MS) {
+                state.changed = false;
+                state.last = now;
+                this._queueReport(state.id, 'changed');
+            } else {
+                waiting = true;
+            }
+        }
+        if (waiting)
+            return GLib.SOURCE_CONTINUE;
+        this._trailingId = 0;
+        return GLib.SOURCE_REMOVE;
+    }
+
+    _queueReport(id, change) {
+        this._queue.push({id, change});
+        if (!this._flushId) {
+            this._flushId = GLib.idle_add(GLib.PRIORITY_DEFAULT, () => {
+                this._flushId = 0;
+                const batch = this._queue;
+                this._queue = [];
+                this._send(JSON.stringify(batch));
+                return GLib.SOURCE_REMOVE;
+            });
+        }
+    }
+}
+
 class ShellService {
     constructor() {
         this._pendingTimers = new Set();
@@ -232,9 +346,14 @@ class ShellService {
         this._signals.push([global.display,
             global.display.connect('workareas-changed',
                 () => this._exported.emit_signal('WorkAreasChanged', null))]);
+        this._reporter = new WindowReporter(events => this._exported?.emit_signal(
+            'WindowsChanged', new GLib.Variant('(s)', [events])));
+        this._reporter.start();
     }
 
     stop() {
+        this._reporter?.stop();
+        this._reporter = null;
         for (const [object, id] of this._signals)
             object.disconnect(id);
         this._signals = [];

@@ -415,6 +415,104 @@ function watchWindow(w) {
 }
 connectIfThere(hasWindowList ? workspace.windowRemoved : workspace.clientRemoved);
 (hasWindowList ? workspace.windowAdded : workspace.clientAdded).connect(watchWindow);
+
+// The listed windows' own changes, for the program to follow: a window that appears or goes is
+// told at once, a change at most every reportIntervalMs per window (a drag is one report a
+// quarter second, never one per frame). Reports that fall together go in one call.
+var reportIntervalMs = 250;
+var lastReport = {};
+var changedSince = {};
+var queuedReports = [];
+var reportFlush = new QTimer();
+reportFlush.interval = 0;
+reportFlush.singleShot = true;
+reportFlush.timeout.connect(function () {
+    if (running && queuedReports.length > 0) {
+        call("windows", JSON.stringify(queuedReports));
+    }
+    queuedReports = [];
+});
+function queueReport(id, change) {
+    queuedReports.push({id: id, change: change});
+    if (!reportFlush.active) {
+        reportFlush.start();
+    }
+}
+var trailing = new QTimer();
+trailing.interval = reportIntervalMs;
+trailing.singleShot = true;
+trailing.timeout.connect(function () {
+    var now = Date.now();
+    var waiting = false;
+    for (var id in changedSince) {
+        if (now - lastReport[id] >= reportIntervalMs) {
+            lastReport[id] = now;
+            queueReport(id, "changed");
+            delete changedSince[id];
+        } else {
+            waiting = true;
+        }
+    }
+    if (waiting) {
+        trailing.start();
+    }
+});
+function windowChanged(w) {
+    if (!isListed(w)) {
+        return;
+    }
+    var id = windowID(w);
+    var now = Date.now();
+    if (lastReport[id] === undefined || now - lastReport[id] >= reportIntervalMs) {
+        lastReport[id] = now;
+        queueReport(id, "changed");
+    } else {
+        changedSince[id] = true;
+        if (!trailing.active) {
+            trailing.start();
+        }
+    }
+}
+function followWindow(w, appeared) {
+    if (!w || w.frameGeometryChanged === undefined) {
+        return;
+    }
+    var changed = function () { windowChanged(w); };
+    w.frameGeometryChanged.connect(changed);
+    connectIfThereTo(w.minimizedChanged, changed);
+    connectIfThereTo(w.maximizedChanged, changed);
+    connectIfThereTo(w.fullScreenChanged, changed);
+    if (appeared && isListed(w)) {
+        var id = windowID(w);
+        lastReport[id] = Date.now();
+        queueReport(id, "appeared");
+    }
+}
+function connectIfThereTo(signal, handler) {
+    if (signal !== undefined && typeof signal.connect === "function") {
+        signal.connect(handler);
+    }
+}
+(hasWindowList ? workspace.windowAdded : workspace.clientAdded).connect(function (w) {
+    followWindow(w, true);
+});
+(hasWindowList ? workspace.windowRemoved : workspace.clientRemoved).connect(function (w) {
+    var id = windowID(w);
+    if (lastReport[id] !== undefined) {
+        delete lastReport[id];
+        delete changedSince[id];
+        queueReport(id, "gone");
+    }
+});
+// KWin 5 tells a change of the maximised state on the workspace only.
+connectIfThereTo(workspace.clientMaximizeSet, function (w) { windowChanged(w); });
+var followed = allWindows();
+for (var f = 0; f < followed.length; ++f) {
+    followWindow(followed[f], false);
+    if (isListed(followed[f])) {
+        lastReport[windowID(followed[f])] = 0;
+    }
+}
 var existing = allWindows();
 for (var e = 0; e < existing.length; ++e) {
     if (existing[e].specialWindow === true && existing[e].frameGeometryChanged !== undefined) {
