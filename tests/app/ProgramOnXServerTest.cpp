@@ -141,6 +141,7 @@ public:
         }
         return out;
     }
+    bool closeWindow(const QString& title) { return run("wmctrl", {"-c", title}); }
     bool moveWindow(const QString& title, const Frame& f) {
         return run("wmctrl",
                    {"-r", title, "-e",
@@ -222,6 +223,26 @@ protected:
         return ProgramCommands(program, environment).run(arguments, exitCode);
     }
     bool settledOn(int count) { return ProgramCommands(program, environment).settledOn(count); }
+    // The windows of the layout saved for the two displays, as the layout file holds them.
+    QJsonArray twoDisplayLayout() const {
+        QFile file(desktop.path() + "/data/tamblin-engineering.Plimsett.direct/layouts.json");
+        file.open(QIODevice::ReadOnly);
+        for (const QJsonValue& layout :
+             QJsonDocument::fromJson(file.readAll()).object()["layouts"].toArray()) {
+            if (layout["displays"].toArray().size() == 2) {
+                return layout["windows"].toArray();
+            }
+        }
+        return {};
+    }
+    bool frameIsNear(const QString& title, const Frame& frame, int seconds = 10) {
+        return waitUntil(
+            [&] {
+                const std::map<QString, Frame> now = desktop.frames();
+                return now.count(title) && near(now.at(title), frame);
+            },
+            seconds);
+    }
 
     VirtualDesktop desktop;
     QProcessEnvironment environment;
@@ -289,15 +310,39 @@ TEST_F(ProgramOnXServerTest, WindowsReturnWhenTheDisplayIsPluggedBack) {
     EXPECT_EQ(last["failed"].toInt(), 0);
     EXPECT_TRUE(status["layout"].toObject()["saved"].toBool());
 
-    // A restore on request puts back a window the user moved.
+    // A move by hand two seconds before an unplug is where the user left it after the replug,
+    // and the desktop's piling of the windows never reaches the two displays' layout.
+    const Frame moved{1400, 250, 330, 200};
+    ASSERT_TRUE(desktop.moveWindow("Music", moved));
+    ASSERT_TRUE(frameIsNear("Music", moved));
+    QThread::sleep(2);
+    const QJsonArray layoutBeforeUnplug = twoDisplayLayout();
+    ASSERT_TRUE(desktop.unplug());
+    ASSERT_TRUE(settledOn(1));
+    EXPECT_EQ(twoDisplayLayout(), layoutBeforeUnplug);
+    ASSERT_TRUE(desktop.plug());
+    ASSERT_TRUE(settledOn(2));
+    EXPECT_TRUE(frameIsNear("Music", moved)) << "the user's last move was undone";
+    EXPECT_TRUE(frameIsNear("Terminal", before.at("Terminal")));
+
+    // A window that its application closes and opens again (a new process, the same title)
+    // opens where it was, not where it asks to be.
+    ASSERT_TRUE(desktop.closeWindow("Mail"));
+    ASSERT_TRUE(waitUntil([&] { return !desktop.frames().count("Mail"); }, 10));
+    desktop.openWindow("Mail", "330x200+40+40");
+    EXPECT_TRUE(frameIsNear("Mail", before.at("Mail")));
+
+    // A restore on request puts back a window moved while Plimsett did not run.
+    command({"quit"}, &exitCode);
+    EXPECT_TRUE(instance->waitForFinished(10000));
     ASSERT_TRUE(desktop.moveWindow("Notes", {500, 500, 330, 200}));
-    ASSERT_TRUE(
-        waitUntil([&] { return !near(desktop.frames().at("Notes"), before.at("Notes")); }, 10));
+    ASSERT_TRUE(frameIsNear("Notes", {500, 500, 330, 200}));
+    instance = desktop.spawn(program, {}, environment);
+    ASSERT_TRUE(settledOn(2));
     const QJsonObject restored = command({"restore"}, &exitCode);
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(restored["moved"].toInt(), 1);
-    EXPECT_TRUE(
-        waitUntil([&] { return near(desktop.frames().at("Notes"), before.at("Notes")); }, 10));
+    EXPECT_TRUE(frameIsNear("Notes", before.at("Notes")));
 
     command({"quit"}, &exitCode);
     EXPECT_EQ(exitCode, 0);
