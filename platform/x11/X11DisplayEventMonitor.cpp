@@ -113,9 +113,8 @@ void X11DisplayEventMonitor::startX() {
     xcb_change_window_attributes(connection_, root, XCB_CW_EVENT_MASK, &mask);
     root_ = root;
     clients_.clear();
-    readClientList();
     // The clients there now were there before: they did not appear.
-    throttle_.clear();
+    readClientList(/*report=*/false);
     // A round trip, so that every change after start() returns is reported.
     free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 
@@ -138,7 +137,7 @@ void X11DisplayEventMonitor::stopX() {
     throttle_.clear();
 }
 
-void X11DisplayEventMonitor::readClientList() {
+void X11DisplayEventMonitor::readClientList(bool report) {
     if (clientListAtom_ == XCB_ATOM_NONE) {
         return;
     }
@@ -163,10 +162,14 @@ void X11DisplayEventMonitor::readClientList() {
     const std::uint32_t clientMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     for (const std::uint32_t window : came) {
         xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &clientMask);
-        throttle_.report({WindowEvent::Kind::appeared, std::to_string(window)});
+        if (report) {
+            throttle_.report({WindowEvent::Kind::appeared, std::to_string(window)});
+        }
     }
     for (const std::uint32_t window : went) {
-        throttle_.report({WindowEvent::Kind::gone, std::to_string(window)});
+        if (report) {
+            throttle_.report({WindowEvent::Kind::gone, std::to_string(window)});
+        }
     }
     xcb_flush(connection_);
 }
@@ -201,7 +204,7 @@ void X11DisplayEventMonitor::readXEvents() {
             if (workAreaAtom_ != XCB_ATOM_NONE && notify->atom == workAreaAtom_) {
                 displayEvent = DisplayEvent::screenParameters;
             } else if (notify->window == root_ && notify->atom == clientListAtom_) {
-                readClientList();
+                readClientList(/*report=*/true);
             } else if (notify->window != root_ && notify->atom == stateAtom_) {
                 throttle_.report({WindowEvent::Kind::changed, std::to_string(notify->window)});
             }

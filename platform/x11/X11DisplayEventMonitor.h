@@ -54,8 +54,9 @@ private:
     void startX();
     void stopX();
     void readXEvents();
-    // Reads _NET_CLIENT_LIST and reports the clients that came and went since the last read.
-    void readClientList();
+    // Reads _NET_CLIENT_LIST and, with `report`, reports the clients that came and went since the
+    // last read.
+    void readClientList(bool report);
     void deliver(const WindowEvent& event);
 
     std::weak_ptr<LayoutController> controller_;

@@ -312,9 +312,11 @@ TEST_F(ProgramOnXServerTest, WindowsReturnWhenTheDisplayIsPluggedBack) {
 
     // A move by hand two seconds before an unplug is where the user left it after the replug,
     // and the desktop's piling of the windows never reaches the two displays' layout.
-    const Frame moved{1400, 250, 330, 200};
-    ASSERT_TRUE(desktop.moveWindow("Music", moved));
-    ASSERT_TRUE(frameIsNear("Music", moved));
+    ASSERT_TRUE(desktop.moveWindow("Music", {1400, 250, 330, 200}));
+    ASSERT_TRUE(waitUntil(
+        [&] { return !near(desktop.frames().at("Music"), before.at("Music")); }, 10));
+    // Where the window manager put it, decorations and all.
+    const Frame moved = desktop.frames().at("Music");
     QThread::sleep(2);
     const QJsonArray layoutBeforeUnplug = twoDisplayLayout();
     ASSERT_TRUE(desktop.unplug());
@@ -336,7 +338,8 @@ TEST_F(ProgramOnXServerTest, WindowsReturnWhenTheDisplayIsPluggedBack) {
     command({"quit"}, &exitCode);
     EXPECT_TRUE(instance->waitForFinished(10000));
     ASSERT_TRUE(desktop.moveWindow("Notes", {500, 500, 330, 200}));
-    ASSERT_TRUE(frameIsNear("Notes", {500, 500, 330, 200}));
+    ASSERT_TRUE(waitUntil(
+        [&] { return !near(desktop.frames().at("Notes"), before.at("Notes")); }, 10));
     instance = desktop.spawn(program, {}, environment);
     ASSERT_TRUE(settledOn(2));
     const QJsonObject restored = command({"restore"}, &exitCode);

@@ -9,8 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <thread>
+
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -156,6 +160,20 @@ protected:
         }
     }
 
+    // The windows of the layout saved for both monitors, as the layout file holds them.
+    static QJsonArray twoMonitorLayout() {
+        QFile file(QString::fromLocal8Bit(std::getenv("XDG_DATA_HOME")) +
+                   "/tamblin-engineering.Plimsett.direct/layouts.json");
+        file.open(QIODevice::ReadOnly);
+        for (const QJsonValue& layout :
+             QJsonDocument::fromJson(file.readAll()).object()["layouts"].toArray()) {
+            if (layout["displays"].toArray().size() == 2) {
+                return layout["windows"].toArray();
+            }
+        }
+        return {};
+    }
+
     GnomeShellSession& session = GnomeShellSession::shared();
     WaylandWindowSystem windowSystem{std::make_shared<GnomeShellChannel>()};
     WaylandClient notes{"org.example.Notes"};
@@ -203,6 +221,36 @@ TEST_F(ProgramOnGnomeShellTest, WindowsGoBackWhenTheirMonitorReturns) {
     ASSERT_TRUE(waitUntil([&] { return displaysAre(2); }, std::chrono::seconds(20)));
     expectAllBack(saved);
     EXPECT_EQ(status().value("lastRestore").toObject().value("failed").toInt(), 0);
+}
+
+TEST_F(ProgramOnGnomeShellTest, TheLayoutFollowsAMoveAndAWindowOpenedAgainGoesBack) {
+    startProgram();
+    ASSERT_EQ(plimsett({"save"}).first, 0);
+    const auto saved = frames();
+
+    // Moved two seconds before the unplug: after the replug it is where it was moved to, and
+    // the Shell's piling never reached the layout of both monitors.
+    const Rect moved{2500, 350, 700, 450};
+    place({{"Inbox", moved}});
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const QJsonArray beforeUnplug = twoMonitorLayout();
+    ASSERT_TRUE(session.unplugSecondMonitor());
+    ASSERT_TRUE(waitUntil([&] { return displaysAre(1); }, std::chrono::seconds(20)));
+    EXPECT_EQ(twoMonitorLayout(), beforeUnplug);
+    ASSERT_TRUE(session.plugBack());
+    ASSERT_TRUE(waitUntil([&] { return displaysAre(2); }, std::chrono::seconds(20)));
+    auto expected = saved;
+    expected["Inbox"] = moved;
+    expectAllBack(expected);
+
+    // Closed, and opened again by a new process of its application: where it was saved, on the
+    // second monitor, not where the Shell opens new windows.
+    notes.close("Letter");
+    WaylandClient again("org.example.Notes");
+    again.open("Letter", 600, 420);
+    EXPECT_TRUE(waitUntil([&] { return allBack({{"Letter", saved.at("Letter")}}); },
+                          std::chrono::seconds(10)))
+        << "Letter is at " << describe(frames()["Letter"]);
 }
 
 TEST_F(ProgramOnGnomeShellTest, ARestoreAfterARestartPutsTheWindowsBack) {

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,6 +18,8 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include <cmath>
 
@@ -80,10 +83,65 @@ protected:
             std::chrono::seconds(15));
     }
 
+    // The windows of the layout saved for both outputs, as the layout file holds them.
+    QJsonArray twoOutputLayout() const {
+        QFile file(environment.value("XDG_DATA_HOME") +
+                   "/tamblin-engineering.Plimsett.direct/layouts.json");
+        file.open(QIODevice::ReadOnly);
+        for (const QJsonValue& layout :
+             QJsonDocument::fromJson(file.readAll()).object()["layouts"].toArray()) {
+            if (layout["displays"].toArray().size() == 2) {
+                return layout["windows"].toArray();
+            }
+        }
+        return {};
+    }
+
     QProcessEnvironment environment;
     QString program;
     std::unique_ptr<QProcess> instance;
 };
+
+TEST_F(KWinEndToEndTest, AMoveJustBeforeAnUnplugStaysAndAWindowOpenedAgainGoesBack) {
+    auto notes = session->startClient("org.plimsett.Notes", "400x300", {"Notes"});
+    auto mail = session->startClient("org.plimsett.Mail", "400x300", {"Mail"});
+    auto music = session->startClient("org.plimsett.Music", "400x300", {"Music"});
+    const std::map<std::string, Rect> saved = {{"Notes", {60, 90, 420, 320}},
+                                               {"Mail", {1400, 130, 500, 400}},
+                                               {"Music", {1900, 380, 420, 330}}};
+    for (const auto& [title, frame] : saved) {
+        ASSERT_TRUE(inspector->move(title, frame));
+    }
+    ASSERT_TRUE(allBackAt(saved));
+    startProgram();
+    ASSERT_TRUE(settledOn(2));
+    int exitCode = -1;
+    command({"save"}, &exitCode);
+    ASSERT_EQ(exitCode, 0);
+
+    // Moved two seconds before the unplug. KWin itself puts the windows back on the output when
+    // it returns; Plimsett then has nothing to undo, and KWin's piling never reached the layout.
+    auto expected = saved;
+    expected["Mail"] = Rect{1500, 250, 500, 400};
+    ASSERT_TRUE(inspector->move("Mail", expected["Mail"]));
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const QJsonArray beforeUnplug = twoOutputLayout();
+    ASSERT_TRUE(session->setOutputEnabled("Virtual-1", false));
+    ASSERT_TRUE(settledOn(1));
+    EXPECT_EQ(twoOutputLayout(), beforeUnplug);
+    ASSERT_TRUE(session->setOutputEnabled("Virtual-1", true));
+    ASSERT_TRUE(settledOn(2));
+    EXPECT_TRUE(allBackAt(expected));
+    EXPECT_EQ(command({"status"})["lastRestore"].toObject()["moved"].toInt(), 0);
+
+    // Its application quits and starts again: the window opens where it was saved.
+    music.reset();
+    ASSERT_TRUE(waitUntil([&] { return !inspector->frames().count("Music"); }));
+    music = session->startClient("org.plimsett.Music", "400x300", {"Music"});
+    EXPECT_TRUE(allBackAt({{"Music", saved.at("Music")}}));
+    command({"quit"}, &exitCode);
+    EXPECT_TRUE(instance->waitForFinished(10000));
+}
 
 TEST_F(KWinEndToEndTest, WindowsReturnWhenTheOutputComesBackAndAfterARestart) {
     auto notes = session->startClient("org.plimsett.Notes", "400x300", {"Notes", "Journal"});
