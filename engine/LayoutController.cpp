@@ -102,15 +102,22 @@ void LayoutController::snapshotTimerFired() {
         scheduleSnapshot();
         return;
     }
+    if (snapshotIfStillCurrent()) {
+        scheduleSnapshot();
+        onChange();
+    }
+}
+
+bool LayoutController::snapshotIfStillCurrent() {
     const DisplaySet set = displayProvider_->currentDisplaySet();
     if (set.id != currentSet_.id) {
-        // The displays changed without an event: treat it as one, and save nothing for either set.
+        // The displays changed without an event (or before it came): treat it as one, and save
+        // nothing for either set, since the windows moved for the change.
         handle(DisplayEvent::screenParameters);
-        return;
+        return false;
     }
     takeSnapshot(set);
-    scheduleSnapshot();
-    onChange();
+    return true;
 }
 
 std::optional<SavedLayout> LayoutController::snapshotNow() {
@@ -289,14 +296,9 @@ void LayoutController::followWindows() {
     if (phase_ != Phase::stable || isRestoring()) {
         return;
     }
-    const DisplaySet set = displayProvider_->currentDisplaySet();
-    if (set.id != currentSet_.id) {
-        // The displays changed and their event has not come (yet): the windows moved for them.
-        handle(DisplayEvent::screenParameters);
-        return;
+    if (snapshotIfStillCurrent()) {
+        onChange();
     }
-    takeSnapshot(set);
-    onChange();
 }
 
 void LayoutController::placeOpenedWindow(const std::string& key) {
@@ -322,8 +324,8 @@ void LayoutController::placeOpenedWindow(const std::string& key) {
             }
             ++passesInFlight_;
             windowSystem_->moveAllAsync(
-                plan.moves(), weakly(weak_from_this(), [](LayoutController& self,
-                                                          const std::vector<bool>&) {
+                plan.moves(),
+                weakly(weak_from_this(), [](LayoutController& self, const std::vector<bool>&) {
                     --self.passesInFlight_;
                 }));
             return;

@@ -111,6 +111,9 @@ private:
     std::optional<SavedLayout> takeSnapshot(const DisplaySet& set);
     void scheduleSnapshot();
     void snapshotTimerFired();
+    // Saves the windows when the display set read now is still the current one; else handles
+    // the change as a display event, and saves nothing.
+    bool snapshotIfStillCurrent();
     // Cancels and forgets the periodic snapshot and the second pass.
     void dropSnapshotAndSecondPass();
     // Those and the settle.

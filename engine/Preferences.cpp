@@ -4,11 +4,10 @@ namespace plimsett {
 
 Preferences::Preferences(std::shared_ptr<DefaultsDatabase> defaults)
     : defaults_(std::move(defaults)) {
-    defaults_->registerDefaults(
-        {{autoRestoreKey, true},
-         {restoreAfterWakeKey, true},
-         {restoreOtherArrangementsKey, true},
-         {placeOpeningWindowsKey, true}});
+    defaults_->registerDefaults({{autoRestoreKey, true},
+                                 {restoreAfterWakeKey, true},
+                                 {restoreOtherArrangementsKey, true},
+                                 {placeOpeningWindowsKey, true}});
 }
 
 bool Preferences::autoRestoreOnDisplayChange() const {

@@ -27,13 +27,8 @@
 
 namespace {
 
-using plimsett::KWinScriptChannel;
-using plimsett::WaylandWindowSystem;
-using plimsett::LiveWindow;
-using plimsett::Rect;
-using plimsett::WindowMove;
-using plimsett::testing::ChildProcess;
-using plimsett::testing::KWinTestSession;
+using namespace plimsett;
+using namespace plimsett::testing;
 
 constexpr int processCount = 20;
 constexpr int windowsPerProcess = 10;

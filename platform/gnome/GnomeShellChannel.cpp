@@ -90,8 +90,7 @@ QDBusMessage GnomeShellChannel::callMessage(Request request, const QJsonValue& a
         QDBusMessage::createMethodCall(busName, objectPath, interfaceName, methodOf(request));
     // The moves travel as one JSON text; the questions carry nothing.
     if (request == Request::move) {
-        call << QString::fromUtf8(
-            QJsonDocument(argument.toArray()).toJson(QJsonDocument::Compact));
+        call << QString::fromUtf8(QJsonDocument(argument.toArray()).toJson(QJsonDocument::Compact));
     }
     return call;
 }
@@ -111,8 +110,8 @@ void GnomeShellChannel::requestAsync(Request request, const QJsonValue& argument
         answered(std::nullopt);
         return;
     }
-    const QDBusPendingCall call = connection_.asyncCall(callMessage(request, argument),
-                                                        static_cast<int>(timeout.count()));
+    const QDBusPendingCall call =
+        connection_.asyncCall(callMessage(request, argument), static_cast<int>(timeout.count()));
     // The watcher answers once, when the reply, an error or the timeout comes, and goes; it goes
     // with the channel too.
     auto* watcher = new QDBusPendingCallWatcher(call, this);

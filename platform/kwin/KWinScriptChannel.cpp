@@ -40,8 +40,8 @@ KWinScriptChannel::KWinScriptChannel(QDBusConnection bus)
     thread_->setObjectName(QStringLiteral("plimsett-kwin-channel"));
     endpoint_->moveToThread(thread_.get());
     QObject::connect(thread_.get(), &QThread::finished, endpoint_, &QObject::deleteLater);
-    connect(endpoint_, &KWinChannelEndpoint::monitorsChanged, this,
-            &HelperChannel::monitorsChanged, Qt::QueuedConnection);
+    connect(endpoint_, &KWinChannelEndpoint::monitorsChanged, this, &HelperChannel::monitorsChanged,
+            Qt::QueuedConnection);
     connect(endpoint_, &KWinChannelEndpoint::workAreasChanged, this,
             &HelperChannel::workAreasChanged, Qt::QueuedConnection);
     connect(

@@ -17,7 +17,8 @@ void WindowEventThrottle::report(const WindowEvent& event) {
     }
     auto [it, fresh] = windows_.try_emplace(event.windowKey);
     Window& window = it->second;
-    if (event.kind == WindowEvent::Kind::appeared || fresh || now - window.lastReport >= interval_) {
+    if (event.kind == WindowEvent::Kind::appeared || fresh ||
+        now - window.lastReport >= interval_) {
         window.lastReport = now;
         window.pending = false;
         deliver_(event);
@@ -25,8 +26,8 @@ void WindowEventThrottle::report(const WindowEvent& event) {
     }
     window.pending = true;
     if (!timer_.isActive()) {
-        timer_.start(std::chrono::duration_cast<std::chrono::milliseconds>(
-            window.lastReport + interval_ - now));
+        timer_.start(std::chrono::duration_cast<std::chrono::milliseconds>(window.lastReport +
+                                                                           interval_ - now));
     }
 }
 

@@ -26,11 +26,11 @@ void WaylandEventMonitor::start() {
                             [this] { deliver(DisplayEvent::reconfigured); });
         workAreas_ = connect(channel_.get(), &HelperChannel::workAreasChanged, this,
                              [this] { deliver(DisplayEvent::screenParameters); });
-        windows_ = connect(channel_.get(), &HelperChannel::windowChanged, this,
-                           [this](int kind, const QString& id) {
-                               throttle_.report({static_cast<WindowEvent::Kind>(kind),
-                                                 id.toStdString()});
-                           });
+        windows_ =
+            connect(channel_.get(), &HelperChannel::windowChanged, this,
+                    [this](int kind, const QString& id) {
+                        throttle_.report({static_cast<WindowEvent::Kind>(kind), id.toStdString()});
+                    });
     }
     sleepMonitor_->start();
 }

@@ -122,8 +122,7 @@ std::vector<LiveWindow> WaylandWindowSystem::listing(const QJsonValue& reply, st
         if (ownPid != 0 && record->process == own) {
             continue;
         }
-        if (record->appClass.empty() || !(record->frame.width > 0) ||
-            !(record->frame.height > 0)) {
+        if (record->appClass.empty() || !(record->frame.width > 0) || !(record->frame.height > 0)) {
             continue;
         }
         records.push_back(std::move(*record));
@@ -142,9 +141,8 @@ QJsonArray WaylandWindowSystem::request(const std::vector<WindowMove>& moves,
         const auto* handle = dynamic_cast<const WaylandWindowHandle*>(moves[i].window.handle.get());
         const Rect frame = moves[i].frame.standardized();
         if (handle == nullptr || !frame.isFinite() || std::fabs(frame.x) > largestCoordinate ||
-            std::fabs(frame.y) > largestCoordinate || !(frame.width >= 1) ||
-            !(frame.height >= 1) || frame.width > largestCoordinate ||
-            frame.height > largestCoordinate) {
+            std::fabs(frame.y) > largestCoordinate || !(frame.width >= 1) || !(frame.height >= 1) ||
+            frame.width > largestCoordinate || frame.height > largestCoordinate) {
             continue;
         }
         requests.append(QJsonObject{
@@ -164,12 +162,11 @@ std::vector<bool> WaylandWindowSystem::moveAll(const std::vector<WindowMove>& mo
     if (!channel_ || sent.empty()) {
         return std::vector<bool>(moves.size(), false);
     }
-    return results(channel_->request(HelperChannel::Request::move, requests, moveTimeout),
-                   requests, sent, moves);
+    return results(channel_->request(HelperChannel::Request::move, requests, moveTimeout), requests,
+                   sent, moves);
 }
 
-void WaylandWindowSystem::moveAllAsync(const std::vector<WindowMove>& moves,
-                                       MoveAnswers answered) {
+void WaylandWindowSystem::moveAllAsync(const std::vector<WindowMove>& moves, MoveAnswers answered) {
     std::vector<std::size_t> sent;
     const QJsonArray requests = request(moves, sent);
     if (!channel_ || sent.empty()) {

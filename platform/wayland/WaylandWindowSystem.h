@@ -42,8 +42,7 @@ public:
                                            const DesktopEntryCatalog& entries);
     // The moves the helper can be asked for (a window of this backend, a sane frame), and for
     // each its place in `moves`.
-    static QJsonArray request(const std::vector<WindowMove>& moves,
-                              std::vector<std::size_t>& sent);
+    static QJsonArray request(const std::vector<WindowMove>& moves, std::vector<std::size_t>& sent);
     // Each move's answer from the helper's answer to `requests`: all false unless it is an array
     // of one record per request, for the same windows.
     static std::vector<bool> results(const std::optional<QJsonValue>& answer,

@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 
 namespace plimsett {
 
@@ -67,8 +67,7 @@ void X11DisplayEventMonitor::startX() {
     const xcb_window_t root = screens.data->root;
 
     const auto intern = [&](const char* name) {
-        return xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)),
-                               name);
+        return xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
     };
     const auto atomCookie = intern("_NET_WORKAREA");
     const auto clientListCookie = intern("_NET_CLIENT_LIST");
@@ -108,8 +107,7 @@ void X11DisplayEventMonitor::startX() {
     }
     // Only this connection's own mask on the root window changes. The root's children are the
     // window managers' frames (or the clients themselves, without one).
-    const std::uint32_t mask =
-        XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(connection_, root, XCB_CW_EVENT_MASK, &mask);
     root_ = root;
     clients_.clear();

@@ -30,9 +30,9 @@ namespace plimsett {
 // The X events come through a connection of the monitor's own, so that reading replies on the
 // shared connection never swallows them. On that one connection the server's RandR notification
 // of an output that went always comes before the window manager's moves of the windows it piles
-// for it, so the controller is settling before it hears of them. Create, start and stop the monitor on the main thread;
-// everything reaches the controller there, from the Qt event loop. start() and stop() are
-// idempotent; destroying the monitor stops it.
+// for it, so the controller is settling before it hears of them. Create, start and stop the monitor
+// on the main thread; everything reaches the controller there, from the Qt event loop. start() and
+// stop() are idempotent; destroying the monitor stops it.
 class X11DisplayEventMonitor : public QObject, public EventMonitor {
     Q_OBJECT
 

@@ -223,18 +223,6 @@ protected:
         return ProgramCommands(program, environment).run(arguments, exitCode);
     }
     bool settledOn(int count) { return ProgramCommands(program, environment).settledOn(count); }
-    // The windows of the layout saved for the two displays, as the layout file holds them.
-    QJsonArray twoDisplayLayout() const {
-        QFile file(desktop.path() + "/data/tamblin-engineering.Plimsett.direct/layouts.json");
-        file.open(QIODevice::ReadOnly);
-        for (const QJsonValue& layout :
-             QJsonDocument::fromJson(file.readAll()).object()["layouts"].toArray()) {
-            if (layout["displays"].toArray().size() == 2) {
-                return layout["windows"].toArray();
-            }
-        }
-        return {};
-    }
     bool frameIsNear(const QString& title, const Frame& frame, int seconds = 10) {
         return waitUntil(
             [&] {
@@ -313,15 +301,15 @@ TEST_F(ProgramOnXServerTest, WindowsReturnWhenTheDisplayIsPluggedBack) {
     // A move by hand two seconds before an unplug is where the user left it after the replug,
     // and the desktop's piling of the windows never reaches the two displays' layout.
     ASSERT_TRUE(desktop.moveWindow("Music", {1400, 250, 330, 200}));
-    ASSERT_TRUE(waitUntil(
-        [&] { return !near(desktop.frames().at("Music"), before.at("Music")); }, 10));
+    ASSERT_TRUE(
+        waitUntil([&] { return !near(desktop.frames().at("Music"), before.at("Music")); }, 10));
     // Where the window manager put it, decorations and all.
     const Frame moved = desktop.frames().at("Music");
     QThread::sleep(2);
-    const QJsonArray layoutBeforeUnplug = twoDisplayLayout();
+    const QJsonArray layoutBeforeUnplug = testing::savedLayoutWindows(desktop.path() + "/data", 2);
     ASSERT_TRUE(desktop.unplug());
     ASSERT_TRUE(settledOn(1));
-    EXPECT_EQ(twoDisplayLayout(), layoutBeforeUnplug);
+    EXPECT_EQ(testing::savedLayoutWindows(desktop.path() + "/data", 2), layoutBeforeUnplug);
     ASSERT_TRUE(desktop.plug());
     ASSERT_TRUE(settledOn(2));
     EXPECT_TRUE(frameIsNear("Music", moved)) << "the user's last move was undone";
@@ -338,8 +326,8 @@ TEST_F(ProgramOnXServerTest, WindowsReturnWhenTheDisplayIsPluggedBack) {
     command({"quit"}, &exitCode);
     EXPECT_TRUE(instance->waitForFinished(10000));
     ASSERT_TRUE(desktop.moveWindow("Notes", {500, 500, 330, 200}));
-    ASSERT_TRUE(waitUntil(
-        [&] { return !near(desktop.frames().at("Notes"), before.at("Notes")); }, 10));
+    ASSERT_TRUE(
+        waitUntil([&] { return !near(desktop.frames().at("Notes"), before.at("Notes")); }, 10));
     instance = desktop.spawn(program, {}, environment);
     ASSERT_TRUE(settledOn(2));
     const QJsonObject restored = command({"restore"}, &exitCode);

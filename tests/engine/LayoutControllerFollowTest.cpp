@@ -10,8 +10,7 @@ namespace {
 class LayoutControllerFollowTest : public LayoutControllerTest {
 protected:
     void changed(WindowId window) {
-        controller->windowEvent(
-            {WindowEvent::Kind::changed, windows->live(window).handle->key()});
+        controller->windowEvent({WindowEvent::Kind::changed, windows->live(window).handle->key()});
     }
     std::optional<Rect> savedFrame(const DisplaySet& set, const std::string& title) const {
         const auto layout = layoutOf(set);
@@ -27,7 +26,8 @@ protected:
     }
 };
 
-TEST_F(LayoutControllerFollowTest, AMoveIsSavedASecondAfterTheLastChangeAndOnlyWhenItChangedAnything) {
+TEST_F(LayoutControllerFollowTest,
+       AMoveIsSavedASecondAfterTheLastChangeAndOnlyWhenItChangedAnything) {
     startController();
     controller->snapshotNow();
     const auto firstWrite = written();
@@ -85,8 +85,7 @@ TEST_F(LayoutControllerFollowTest, AWindowThatOpensAgainGoesWhereItWasUnlessSwit
         windows->close(notes);
         const auto app = windows->addApp(bundleID);
         notes = windows->addWindow(app, "Notes", Rect{200, 150, 800, 600});
-        controller->windowEvent(
-            {WindowEvent::Kind::appeared, windows->live(notes).handle->key()});
+        controller->windowEvent({WindowEvent::Kind::appeared, windows->live(notes).handle->key()});
     };
 
     reopen(editor);

@@ -4,6 +4,7 @@
 #include "platform/gnome/GnomeShellChannel.h"
 #include "platform/wayland/WaylandWindowSystem.h"
 #include "tests/gnome/support/GnomeShellSession.h"
+#include "tests/support/ProgramCommands.h"
 #include "tests/x11/support/ChildProcess.h"
 #include "tests/x11/support/Polling.h"
 
@@ -14,7 +15,6 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -160,20 +160,6 @@ protected:
         }
     }
 
-    // The windows of the layout saved for both monitors, as the layout file holds them.
-    static QJsonArray twoMonitorLayout() {
-        QFile file(QString::fromLocal8Bit(std::getenv("XDG_DATA_HOME")) +
-                   "/tamblin-engineering.Plimsett.direct/layouts.json");
-        file.open(QIODevice::ReadOnly);
-        for (const QJsonValue& layout :
-             QJsonDocument::fromJson(file.readAll()).object()["layouts"].toArray()) {
-            if (layout["displays"].toArray().size() == 2) {
-                return layout["windows"].toArray();
-            }
-        }
-        return {};
-    }
-
     GnomeShellSession& session = GnomeShellSession::shared();
     WaylandWindowSystem windowSystem{std::make_shared<GnomeShellChannel>()};
     WaylandClient notes{"org.example.Notes"};
@@ -233,10 +219,11 @@ TEST_F(ProgramOnGnomeShellTest, TheLayoutFollowsAMoveAndAWindowOpenedAgainGoesBa
     const Rect moved{2500, 350, 700, 450};
     place({{"Inbox", moved}});
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    const QJsonArray beforeUnplug = twoMonitorLayout();
+    const QJsonArray beforeUnplug =
+        testing::savedLayoutWindows(qEnvironmentVariable("XDG_DATA_HOME"), 2);
     ASSERT_TRUE(session.unplugSecondMonitor());
     ASSERT_TRUE(waitUntil([&] { return displaysAre(1); }, std::chrono::seconds(20)));
-    EXPECT_EQ(twoMonitorLayout(), beforeUnplug);
+    EXPECT_EQ(testing::savedLayoutWindows(qEnvironmentVariable("XDG_DATA_HOME"), 2), beforeUnplug);
     ASSERT_TRUE(session.plugBack());
     ASSERT_TRUE(waitUntil([&] { return displaysAre(2); }, std::chrono::seconds(20)));
     auto expected = saved;
@@ -248,8 +235,11 @@ TEST_F(ProgramOnGnomeShellTest, TheLayoutFollowsAMoveAndAWindowOpenedAgainGoesBa
     notes.close("Letter");
     WaylandClient again("org.example.Notes");
     again.open("Letter", 600, 420);
-    EXPECT_TRUE(waitUntil([&] { return allBack({{"Letter", saved.at("Letter")}}); },
-                          std::chrono::seconds(10)))
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return allBack({{"Letter", saved.at("Letter")}});
+        },
+        std::chrono::seconds(10)))
         << "Letter is at " << describe(frames()["Letter"]);
 }
 

@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -68,7 +67,9 @@ protected:
     QJsonObject command(const QStringList& arguments, int* exitCode = nullptr) {
         return ProgramCommands(program, environment).run(arguments, exitCode);
     }
-    bool settledOn(int count) { return ProgramCommands(program, environment).settledOn(count); }
+    bool settledOn(int count) {
+        return ProgramCommands(program, environment).settledOn(count);
+    }
     bool allBackAt(const std::map<std::string, Rect>& frames) {
         return waitUntil(
             [&] {
@@ -83,18 +84,12 @@ protected:
             std::chrono::seconds(15));
     }
 
-    // The windows of the layout saved for both outputs, as the layout file holds them.
-    QJsonArray twoOutputLayout() const {
-        QFile file(environment.value("XDG_DATA_HOME") +
-                   "/tamblin-engineering.Plimsett.direct/layouts.json");
-        file.open(QIODevice::ReadOnly);
-        for (const QJsonValue& layout :
-             QJsonDocument::fromJson(file.readAll()).object()["layouts"].toArray()) {
-            if (layout["displays"].toArray().size() == 2) {
-                return layout["windows"].toArray();
-            }
+    // Puts the windows on their frames through KWin, and waits until they are there.
+    void placeAll(const std::map<std::string, Rect>& frames) {
+        for (const auto& [title, frame] : frames) {
+            ASSERT_TRUE(inspector->move(title, frame));
         }
-        return {};
+        ASSERT_TRUE(allBackAt(frames));
     }
 
     QProcessEnvironment environment;
@@ -109,10 +104,7 @@ TEST_F(KWinEndToEndTest, AMoveJustBeforeAnUnplugStaysAndAWindowOpenedAgainGoesBa
     const std::map<std::string, Rect> saved = {{"Notes", {60, 90, 420, 320}},
                                                {"Mail", {1400, 130, 500, 400}},
                                                {"Music", {1900, 380, 420, 330}}};
-    for (const auto& [title, frame] : saved) {
-        ASSERT_TRUE(inspector->move(title, frame));
-    }
-    ASSERT_TRUE(allBackAt(saved));
+    ASSERT_NO_FATAL_FAILURE(placeAll(saved));
     startProgram();
     ASSERT_TRUE(settledOn(2));
     int exitCode = -1;
@@ -125,10 +117,11 @@ TEST_F(KWinEndToEndTest, AMoveJustBeforeAnUnplugStaysAndAWindowOpenedAgainGoesBa
     expected["Mail"] = Rect{1500, 250, 500, 400};
     ASSERT_TRUE(inspector->move("Mail", expected["Mail"]));
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    const QJsonArray beforeUnplug = twoOutputLayout();
+    const QJsonArray beforeUnplug =
+        testing::savedLayoutWindows(environment.value("XDG_DATA_HOME"), 2);
     ASSERT_TRUE(session->setOutputEnabled("Virtual-1", false));
     ASSERT_TRUE(settledOn(1));
-    EXPECT_EQ(twoOutputLayout(), beforeUnplug);
+    EXPECT_EQ(testing::savedLayoutWindows(environment.value("XDG_DATA_HOME"), 2), beforeUnplug);
     ASSERT_TRUE(session->setOutputEnabled("Virtual-1", true));
     ASSERT_TRUE(settledOn(2));
     EXPECT_TRUE(allBackAt(expected));
@@ -151,10 +144,7 @@ TEST_F(KWinEndToEndTest, WindowsReturnWhenTheOutputComesBackAndAfterARestart) {
                                                {"Journal", {600, 300, 380, 300}},
                                                {"Mail", {1400, 130, 500, 400}},
                                                {"Music", {1900, 380, 420, 330}}};
-    for (const auto& [title, frame] : saved) {
-        ASSERT_TRUE(inspector->move(title, frame));
-    }
-    ASSERT_TRUE(allBackAt(saved));
+    ASSERT_NO_FATAL_FAILURE(placeAll(saved));
 
     startProgram();
     ASSERT_TRUE(settledOn(2)) << QJsonDocument(command({"status"})).toJson().toStdString();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -52,5 +53,19 @@ private:
     QString program_;
     QProcessEnvironment environment_;
 };
+
+// The windows of the layout saved for `displays` displays, as the layout file under `dataHome`
+// (the program's XDG_DATA_HOME) holds them; empty when there is none.
+inline QJsonArray savedLayoutWindows(const QString& dataHome, int displays) {
+    QFile file(dataHome + "/tamblin-engineering.Plimsett.direct/layouts.json");
+    file.open(QIODevice::ReadOnly);
+    for (const QJsonValue& layout :
+         QJsonDocument::fromJson(file.readAll()).object()["layouts"].toArray()) {
+        if (layout["displays"].toArray().size() == displays) {
+            return layout["windows"].toArray();
+        }
+    }
+    return {};
+}
 
 } // namespace plimsett::testing

@@ -15,29 +15,39 @@ QJsonValue json(const char* text) {
     return QJsonDocument::fromJson(QByteArray("[") + text + "]").array().at(0);
 }
 
-const char* twoApplications = R"([
-  {"id": "{a}", "appClass": "org.example.Notes", "instanceName": "notes",
-   "appId": "", "appName": "", "pid": 10, "title": "One",
-   "frame": {"x": 0, "y": 0, "width": 400, "height": 300}, "minimized": false,
-   "fullScreen": false, "maximizedHorizontally": true, "maximizedVertically": false},
-  {"id": "{b}", "appClass": "org.example.Mail", "instanceName": "mail",
-   "appId": "", "appName": "", "pid": 11, "title": "Inbox",
-   "frame": {"x": 10, "y": 20, "width": 300, "height": 200}, "minimized": true,
-   "fullScreen": false, "maximizedHorizontally": false, "maximizedVertically": false},
-  {"id": "{c}", "appClass": "org.example.Notes", "instanceName": "notes",
-   "appId": "", "appName": "", "pid": 10, "title": "Two",
-   "frame": {"x": 5, "y": 5, "width": 400, "height": 300}, "minimized": false,
-   "fullScreen": true, "maximizedHorizontally": false, "maximizedVertically": false},
-  {"id": "{own}", "appClass": "plimsett", "instanceName": "plimsett",
-   "appId": "plimsett", "appName": "Plimsett", "pid": 99, "title": "Settings",
-   "frame": {"x": 5, "y": 5, "width": 400, "height": 300}, "minimized": false,
-   "fullScreen": false, "maximizedHorizontally": false, "maximizedVertically": false}
-])";
+// One window record as the helpers send it; the flags in the order minimised, full screen,
+// maximised horizontally.
+std::string window(const char* id, const char* appClass, int pid, const char* title,
+                   const char* frame, bool minimized = false, bool fullScreen = false,
+                   bool horizontally = false) {
+    const auto flag = [](bool on) { return on ? "true" : "false"; };
+    return std::string(R"({"id": ")") + id + R"(", "appClass": ")" + appClass +
+           R"(", "instanceName": "", "appId": "", "appName": "", "pid": )" + std::to_string(pid) +
+           R"(, "title": ")" + title + R"(", "frame": )" + frame + R"(, "minimized": )" +
+           flag(minimized) + R"(, "fullScreen": )" + flag(fullScreen) +
+           R"(, "maximizedHorizontally": )" + flag(horizontally) +
+           R"(, "maximizedVertically": false})";
+}
+
+const std::string twoApplications =
+    "[" +
+    window("{a}", "org.example.Notes", 10, "One",
+           R"({"x": 0, "y": 0, "width": 400, "height": 300})", false, false, true) +
+    ", " +
+    window("{b}", "org.example.Mail", 11, "Inbox",
+           R"({"x": 10, "y": 20, "width": 300, "height": 200})", true) +
+    ", " +
+    window("{c}", "org.example.Notes", 10, "Two",
+           R"({"x": 5, "y": 5, "width": 400, "height": 300})", false, true) +
+    ", " +
+    window("{own}", "plimsett", 99, "Settings",
+           R"({"x": 5, "y": 5, "width": 400, "height": 300})") +
+    "]";
 
 TEST(WaylandListingTest, GroupsWindowsByApplicationAndLeavesOutItsOwn) {
     const DesktopEntryCatalog noEntries({}, "");
     const std::vector<LiveWindow> windows =
-        WaylandWindowSystem::listing(json(twoApplications), 99, noEntries);
+        WaylandWindowSystem::listing(json(twoApplications.c_str()), 99, noEntries);
     ASSERT_EQ(windows.size(), 3u);
     EXPECT_EQ(windows[0].title, "One");
     EXPECT_EQ(windows[1].title, "Two");
@@ -54,9 +64,9 @@ TEST(WaylandListingTest, GroupsWindowsByApplicationAndLeavesOutItsOwn) {
 
 TEST(WaylandListingTest, ABadReplyGivesNoWindowsAndBadAnswersNoMoves) {
     const DesktopEntryCatalog noEntries({}, "");
-    QString missingField = QString::fromUtf8(twoApplications);
+    QString missingField = QString::fromStdString(twoApplications);
     missingField.replace(QStringLiteral("\"title\": \"Inbox\","), QString());
-    QString wrongType = QString::fromUtf8(twoApplications);
+    QString wrongType = QString::fromStdString(twoApplications);
     wrongType.replace(QStringLiteral("\"width\": 300"), QStringLiteral("\"width\": \"300\""));
     for (const QString& reply : {missingField, wrongType, QStringLiteral("{}"),
                                  QStringLiteral("null"), QStringLiteral("\"windows\"")}) {
@@ -91,7 +101,8 @@ TEST(WaylandListingTest, ABadReplyGivesNoWindowsAndBadAnswersNoMoves) {
 }
 
 TEST(WaylandMonitorsTest, IdentifiesMonitorsAsOnX11AndCountsMirrorsOnce) {
-    const std::vector<DisplayInfo> displays = WaylandDisplayProvider::displays(json(R"([
+    const std::vector<DisplayInfo> displays =
+        WaylandDisplayProvider::displays(json(R"([
       {"connector": "eDP-1", "vendor": "BOE", "product": "NE135FBM-N41", "serial": "",
        "displayName": "", "builtIn": false,
        "geometry": {"x": 0, "y": 0, "width": 1504, "height": 1003},
@@ -108,7 +119,8 @@ TEST(WaylandMonitorsTest, IdentifiesMonitorsAsOnX11AndCountsMirrorsOnce) {
        "displayName": "", "builtIn": false,
        "geometry": {"x": 4064, "y": 0, "width": 1280, "height": 800},
        "workArea": {"x": 0, "y": 0, "width": 1280, "height": 800}}
-    ])"), WaylandDisplayProvider::Identity::anyEdid);
+    ])"),
+                                         WaylandDisplayProvider::Identity::anyEdid);
     ASSERT_EQ(displays.size(), 3u);
     EXPECT_EQ(displays[0].uuid, "BOE-NE135FBM-N41-");
     EXPECT_EQ(displays[0].name, "NE135FBM-N41");
@@ -127,7 +139,8 @@ TEST(WaylandMonitorsTest, IdentifiesMonitorsAsOnX11AndCountsMirrorsOnce) {
                                                  WaylandDisplayProvider::Identity::anyEdid)
                     .empty());
     // On GNOME a monitor is told by its EDID only when Mutter knows all of it.
-    const std::vector<DisplayInfo> onGnome = WaylandDisplayProvider::displays(json(R"([
+    const std::vector<DisplayInfo> onGnome =
+        WaylandDisplayProvider::displays(json(R"([
       {"connector": "Meta-0", "vendor": "MetaProducts Inc.", "product": "MetaMonitor",
        "serial": "0x1234", "displayName": "MetaProducts 15\"", "builtIn": true,
        "geometry": {"x": 0, "y": 0, "width": 1920, "height": 1080},
@@ -136,7 +149,8 @@ TEST(WaylandMonitorsTest, IdentifiesMonitorsAsOnX11AndCountsMirrorsOnce) {
        "serial": "unknown", "displayName": "", "builtIn": false,
        "geometry": {"x": 1920, "y": 0, "width": 1280, "height": 800},
        "workArea": {"x": 1920, "y": 0, "width": 1280, "height": 800}}
-    ])"), WaylandDisplayProvider::Identity::wholeEdid);
+    ])"),
+                                         WaylandDisplayProvider::Identity::wholeEdid);
     ASSERT_EQ(onGnome.size(), 2u);
     EXPECT_EQ(onGnome[0].uuid, "MetaProducts Inc.-MetaMonitor-0x1234");
     EXPECT_EQ(onGnome[0].name, "MetaProducts 15\"");
