@@ -29,6 +29,17 @@ std::string window(const char* id, const char* appClass, int pid, const char* ti
            R"(, "maximizedVertically": false})";
 }
 
+// One monitor record as the helpers send it.
+std::string monitor(const char* connector, const char* vendor, const char* product,
+                    const char* serial, const char* displayName, bool builtIn, const char* geometry,
+                    const char* workArea) {
+    return std::string(R"({"connector": ")") + connector + R"(", "vendor": ")" + vendor +
+           R"(", "product": ")" + product + R"(", "serial": ")" + serial +
+           R"(", "displayName": ")" + displayName + R"(", "builtIn": )" +
+           (builtIn ? "true" : "false") + R"(, "geometry": )" + geometry + R"(, "workArea": )" +
+           workArea + "}";
+}
+
 const std::string twoApplications =
     "[" +
     window("{a}", "org.example.Notes", 10, "One",
@@ -101,26 +112,26 @@ TEST(WaylandListingTest, ABadReplyGivesNoWindowsAndBadAnswersNoMoves) {
 }
 
 TEST(WaylandMonitorsTest, IdentifiesMonitorsAsOnX11AndCountsMirrorsOnce) {
-    const std::vector<DisplayInfo> displays =
-        WaylandDisplayProvider::displays(json(R"([
-      {"connector": "eDP-1", "vendor": "BOE", "product": "NE135FBM-N41", "serial": "",
-       "displayName": "", "builtIn": false,
-       "geometry": {"x": 0, "y": 0, "width": 1504, "height": 1003},
-       "workArea": {"x": 0, "y": 0, "width": 1504, "height": 959}},
-      {"connector": "DP-2", "vendor": "Dell Inc.", "product": "DELL U2720Q", "serial": "8CQ9V13",
-       "displayName": "", "builtIn": false,
-       "geometry": {"x": 1504, "y": 0, "width": 2560, "height": 1440},
-       "workArea": {"x": 1504, "y": 0, "width": 2560, "height": 1440}},
-      {"connector": "HDMI-A-1", "vendor": "", "product": "", "serial": "",
-       "displayName": "", "builtIn": false,
-       "geometry": {"x": 1504, "y": 0, "width": 2560, "height": 1440},
-       "workArea": {"x": 1504, "y": 0, "width": 2560, "height": 1440}},
-      {"connector": "Virtual-1", "vendor": "", "product": "", "serial": "",
-       "displayName": "", "builtIn": false,
-       "geometry": {"x": 4064, "y": 0, "width": 1280, "height": 800},
-       "workArea": {"x": 0, "y": 0, "width": 1280, "height": 800}}
-    ])"),
-                                         WaylandDisplayProvider::Identity::anyEdid);
+    const std::vector<DisplayInfo> displays = WaylandDisplayProvider::displays(
+        json(("[" +
+              monitor("eDP-1", "BOE", "NE135FBM-N41", "", "", false,
+                      R"({"x": 0, "y": 0, "width": 1504, "height": 1003})",
+                      R"({"x": 0, "y": 0, "width": 1504, "height": 959})") +
+              ", " +
+              monitor("DP-2", "Dell Inc.", "DELL U2720Q", "8CQ9V13", "", false,
+                      R"({"x": 1504, "y": 0, "width": 2560, "height": 1440})",
+                      R"({"x": 1504, "y": 0, "width": 2560, "height": 1440})") +
+              ", " +
+              monitor("HDMI-A-1", "", "", "", "", false,
+                      R"({"x": 1504, "y": 0, "width": 2560, "height": 1440})",
+                      R"({"x": 1504, "y": 0, "width": 2560, "height": 1440})") +
+              ", " +
+              monitor("Virtual-1", "", "", "", "", false,
+                      R"({"x": 4064, "y": 0, "width": 1280, "height": 800})",
+                      R"({"x": 0, "y": 0, "width": 1280, "height": 800})") +
+              "]")
+                 .c_str()),
+        WaylandDisplayProvider::Identity::anyEdid);
     ASSERT_EQ(displays.size(), 3u);
     EXPECT_EQ(displays[0].uuid, "BOE-NE135FBM-N41-");
     EXPECT_EQ(displays[0].name, "NE135FBM-N41");
@@ -139,21 +150,22 @@ TEST(WaylandMonitorsTest, IdentifiesMonitorsAsOnX11AndCountsMirrorsOnce) {
                                                  WaylandDisplayProvider::Identity::anyEdid)
                     .empty());
     // On GNOME a monitor is told by its EDID only when Mutter knows all of it.
-    const std::vector<DisplayInfo> onGnome =
-        WaylandDisplayProvider::displays(json(R"([
-      {"connector": "Meta-0", "vendor": "MetaProducts Inc.", "product": "MetaMonitor",
-       "serial": "0x1234", "displayName": "MetaProducts 15\"", "builtIn": true,
-       "geometry": {"x": 0, "y": 0, "width": 1920, "height": 1080},
-       "workArea": {"x": 0, "y": 32, "width": 1920, "height": 1048}},
-      {"connector": "Meta-1", "vendor": "MetaProducts Inc.", "product": "MetaMonitor",
-       "serial": "unknown", "displayName": "", "builtIn": false,
-       "geometry": {"x": 1920, "y": 0, "width": 1280, "height": 800},
-       "workArea": {"x": 1920, "y": 0, "width": 1280, "height": 800}}
-    ])"),
-                                         WaylandDisplayProvider::Identity::wholeEdid);
+    const std::vector<DisplayInfo> onGnome = WaylandDisplayProvider::displays(
+        json(
+            ("[" +
+             monitor("Meta-0", "MetaProducts Inc.", "MetaMonitor", "0x1234", "MetaProducts 15-inch",
+                     true, R"({"x": 0, "y": 0, "width": 1920, "height": 1080})",
+                     R"({"x": 0, "y": 32, "width": 1920, "height": 1048})") +
+             ", " +
+             monitor("Meta-1", "MetaProducts Inc.", "MetaMonitor", "unknown", "", false,
+                     R"({"x": 1920, "y": 0, "width": 1280, "height": 800})",
+                     R"({"x": 1920, "y": 0, "width": 1280, "height": 800})") +
+             "]")
+                .c_str()),
+        WaylandDisplayProvider::Identity::wholeEdid);
     ASSERT_EQ(onGnome.size(), 2u);
     EXPECT_EQ(onGnome[0].uuid, "MetaProducts Inc.-MetaMonitor-0x1234");
-    EXPECT_EQ(onGnome[0].name, "MetaProducts 15\"");
+    EXPECT_EQ(onGnome[0].name, "MetaProducts 15-inch");
     EXPECT_TRUE(onGnome[0].isBuiltIn);
     EXPECT_EQ(onGnome[1].uuid, "Meta-1");
 }

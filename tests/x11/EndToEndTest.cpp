@@ -7,6 +7,7 @@
 #include "platform/PlatformBackend.h"
 
 #include "tests/support/TemporaryDirectory.h"
+#include "tests/x11/support/BackendController.h"
 #include "tests/x11/support/Polling.h"
 #include "tests/x11/support/PrivateSystemBus.h"
 #include "tests/x11/support/TestClient.h"
@@ -81,16 +82,8 @@ TEST_P(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
 
     PlatformBackend backend = makePlatformBackend();
     ASSERT_TRUE(backend.problem.empty()) << backend.problem;
-    TemporaryDirectory files;
-    auto controller = LayoutController::make(
-        backend.windowSystem, backend.displayProvider,
-        std::make_shared<LayoutStore>(files / "layouts.json"),
-        std::make_shared<Preferences>(std::make_shared<InMemoryDefaultsDatabase>()),
-        std::make_shared<MainQueueScheduler>(), [] { return std::chrono::system_clock::now(); },
-        "Built-in");
-    auto monitor = backend.makeEventMonitor(controller);
-    controller->start();
-    monitor->start();
+    testing::BackendController running(backend);
+    const auto& controller = running.controller;
 
     // Save the layout of the two displays, as it is on the server.
     const auto layout = controller->snapshotNow();
@@ -209,7 +202,7 @@ TEST_P(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
         }));
     }
 
-    monitor->stop();
+    running.monitor->stop();
     controller->stop();
 }
 

@@ -9,6 +9,7 @@
 #include "platform/x11/X11WindowSystem.h"
 
 #include "tests/support/TemporaryDirectory.h"
+#include "tests/x11/support/BackendController.h"
 #include "tests/x11/support/Polling.h"
 #include "tests/x11/support/PrivateSystemBus.h"
 #include "tests/x11/support/TestClient.h"
@@ -135,16 +136,8 @@ TEST_P(X11RestoreFidelityTest, AMaximisedWindowReturnsMaximisedAndAStrandedOneIs
                       std::vector<bool>{true});
         }
     }
-    TemporaryDirectory files;
-    auto controller = LayoutController::make(
-        backend.windowSystem, backend.displayProvider,
-        std::make_shared<LayoutStore>(files / "layouts.json"),
-        std::make_shared<Preferences>(std::make_shared<InMemoryDefaultsDatabase>()),
-        std::make_shared<MainQueueScheduler>(), [] { return std::chrono::system_clock::now(); },
-        "Built-in");
-    auto monitor = backend.makeEventMonitor(controller);
-    controller->start();
-    monitor->start();
+    testing::BackendController running(backend);
+    const auto& controller = running.controller;
     const auto layout = controller->snapshotNow();
     ASSERT_TRUE(layout);
     const std::string twoDisplays = controller->currentSet().id;
@@ -196,7 +189,7 @@ TEST_P(X11RestoreFidelityTest, AMaximisedWindowReturnsMaximisedAndAStrandedOneIs
         },
         std::chrono::seconds(20)))
         << "the stranded window was left where no display shows it";
-    monitor->stop();
+    running.monitor->stop();
     controller->stop();
 }
 
