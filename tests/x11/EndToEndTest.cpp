@@ -1,12 +1,9 @@
 // The engine and the X11 backend together, with no shell: a display is unplugged and plugged back
 // under a running controller, and the windows must end up where they were. Once under each window
 // manager the bench knows, started as its desktop session starts it.
-#include "app/desktop/MainQueueScheduler.h"
-#include "engine/InMemoryDefaultsDatabase.h"
 #include "engine/LayoutController.h"
 #include "platform/PlatformBackend.h"
 
-#include "tests/support/TemporaryDirectory.h"
 #include "tests/x11/support/BackendController.h"
 #include "tests/x11/support/Polling.h"
 #include "tests/x11/support/PrivateSystemBus.h"
@@ -24,7 +21,6 @@ namespace plimsett {
 namespace {
 
 using testing::PrivateSystemBus;
-using testing::TemporaryDirectory;
 using testing::TestClient;
 using testing::TestWindowManager;
 using testing::waitUntil;

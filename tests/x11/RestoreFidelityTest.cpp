@@ -1,14 +1,11 @@
 // Restores that go beyond putting frames back, on a real X server with openbox: maximised windows
 // maximised again on their own display, whole passes answered window by window, and windows left
 // where no display shows them.
-#include "app/desktop/MainQueueScheduler.h"
-#include "engine/InMemoryDefaultsDatabase.h"
 #include "engine/LayoutController.h"
 #include "platform/PlatformBackend.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11WindowSystem.h"
 
-#include "tests/support/TemporaryDirectory.h"
 #include "tests/x11/support/BackendController.h"
 #include "tests/x11/support/Polling.h"
 #include "tests/x11/support/PrivateSystemBus.h"
@@ -26,7 +23,6 @@ namespace plimsett {
 namespace {
 
 using testing::PrivateSystemBus;
-using testing::TemporaryDirectory;
 using testing::TestClient;
 using testing::TestWindowManager;
 using testing::waitUntil;
