@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -334,6 +335,24 @@ TEST_F(ProgramOnXServerTest, WindowsReturnWhenTheDisplayIsPluggedBack) {
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(restored["moved"].toInt(), 1);
     EXPECT_TRUE(frameIsNear("Notes", before.at("Notes")));
+
+    // With "Put windows back where they were when they open" off, a window opened again stays
+    // where the window manager put it.
+    command({"quit"}, &exitCode);
+    EXPECT_TRUE(instance->waitForFinished(10000));
+    QSettings settings(desktop.path() + "/config/Plimsett/Plimsett.conf", QSettings::IniFormat);
+    settings.setValue("placeOpeningWindows", false);
+    settings.sync();
+    instance = desktop.spawn(program, {}, environment);
+    ASSERT_TRUE(settledOn(2));
+    ASSERT_TRUE(desktop.closeWindow("Mail"));
+    ASSERT_TRUE(waitUntil([&] { return !desktop.frames().count("Mail"); }, 10));
+    desktop.openWindow("Mail", "330x200+40+40");
+    ASSERT_TRUE(waitUntil([&] { return desktop.frames().count("Mail") > 0; }, 10));
+    // An opening is placed within milliseconds when it is placed at all.
+    QThread::msleep(1500);
+    EXPECT_FALSE(near(desktop.frames().at("Mail"), before.at("Mail")))
+        << "placed with the preference off";
 
     command({"quit"}, &exitCode);
     EXPECT_EQ(exitCode, 0);
