@@ -219,7 +219,7 @@ void LayoutController::runSecondPass(const SavedLayout& layout, const DisplaySet
     }
     // The counts of both passes are filed however long the answers take; the snapshot is armed
     // again only if no display change came meanwhile, for then its settle does that.
-    runPass(&layout, set.displays, /*rescueStranded=*/false,
+    runPass(&layout, set.displays, /*rescueStranded=*/true,
             weakly(weak_from_this(),
                    [first](LayoutController& self, const RestoreResult& second) {
                        RestoreResult both = second;
@@ -413,6 +413,26 @@ bool LayoutController::shouldRestore(bool identifierChanged,
     return events.contains(DisplayEvent::wake) && preferences_->restoreAfterWake();
 }
 
+void LayoutController::rescueStrandedWindows() {
+    // A client may still answer an earlier configure after it was moved (an un-maximise, say)
+    // and put its old frame back: once something was moved, look once more a little later.
+    runPass(nullptr, currentSet_.displays, /*rescueStranded=*/true, {},
+            weakly(weak_from_this(), [](LayoutController& self, const RestoreResult& first) {
+                if (first.moved + first.failed == 0) {
+                    return;
+                }
+                self.secondPassTask_ = self.scheduler_->schedule(
+                    secondPassDelay, weakly(self.weak_from_this(), [](LayoutController& again) {
+                        if (again.phase_ != Phase::stable) {
+                            return;
+                        }
+                        again.secondPassTask_.reset();
+                        again.runPass(nullptr, again.currentSet_.displays,
+                                      /*rescueStranded=*/true, {});
+                    }));
+            }));
+}
+
 void LayoutController::settle() {
     const std::string previousID = currentSet_.id;
     DisplaySet set = displayProvider_->currentDisplaySet();
@@ -429,7 +449,7 @@ void LayoutController::settle() {
     } else {
         // Whatever the decision, a window that no display shows is brought back into view.
         if (preferences_->autoRestoreOnDisplayChange() && !currentSet_.displays.empty()) {
-            runPass(nullptr, currentSet_.displays, /*rescueStranded=*/true, {});
+            rescueStrandedWindows();
         }
         scheduleSnapshot();
     }

@@ -131,6 +131,9 @@ private:
                             const RestoreResult& first);
     void runSecondPass(const SavedLayout& layout, const DisplaySet& set,
                        const RestoreResult& first);
+    // Brings every window that no display shows into view, and looks again a second later when
+    // it moved any.
+    void rescueStrandedWindows();
     // A pass over the live windows of the applications not excluded: the pairs of `layout` (when
     // given) are put on their frames, and with `rescueStranded` every other window that no
     // display shows is fitted onto the nearest one. Once the window system has answered, records

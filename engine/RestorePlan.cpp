@@ -85,8 +85,10 @@ RestorePlan::RestorePlan(const std::vector<LiveWindow>& live, const std::vector<
         if (placed.contains(window.handle.get()) || !isStranded(window, displays)) {
             continue;
         }
+        // A maximised one is maximised again on the display it is brought onto.
         if (const std::optional<Rect> target = fittedFrame(window.frame, screens)) {
-            moves_.push_back(WindowMove{window, *target});
+            moves_.push_back(WindowMove{window, *target, window.isMaximizedHorizontally,
+                                        window.isMaximizedVertically});
         }
     }
 }

@@ -130,6 +130,10 @@ void GnomeShellChannel::requestAccess() {
 }
 
 std::optional<QJsonValue> GnomeShellChannel::jsonReply(const QDBusMessage& reply) {
+    if (reply.type() == QDBusMessage::ErrorMessage && reply.errorName() == QLatin1String(refusedError)) {
+        QTextStream(stderr) << "plimsett: the Shell extension refused a request: "
+                            << reply.errorMessage() << "\n";
+    }
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
         return std::nullopt;
     }

@@ -25,6 +25,8 @@ public:
     static constexpr const char* busName = "tamblin_engineering.Plimsett.Shell";
     static constexpr const char* objectPath = "/tamblin_engineering/Plimsett/Shell";
     static constexpr const char* interfaceName = "tamblin_engineering.Plimsett.Shell1";
+    // The error the extension answers a request it refuses with; its message says why.
+    static constexpr const char* refusedError = "tamblin_engineering.Plimsett.Shell1.Error.InvalidArgs";
     static constexpr std::chrono::milliseconds pingTimeout{500};
 
     explicit GnomeShellChannel(QDBusConnection connection = QDBusConnection::sessionBus());

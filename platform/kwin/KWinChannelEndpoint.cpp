@@ -2,6 +2,8 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
 #include <QTimer>
 
 namespace plimsett {
@@ -138,6 +140,10 @@ void KWinChannelEndpoint::reply(const QString& json) {
         return;
     }
     const std::int64_t key = id.toInteger();
+    if (const QString refused = body.value(QStringLiteral("error")).toString(); !refused.isEmpty()) {
+        QTextStream(stderr) << "plimsett: Plimsett's KWin script refused a request: " << refused
+                            << "\n";
+    }
     {
         std::lock_guard lock(mutex_);
         if (awaited_.count(key) == 0) {

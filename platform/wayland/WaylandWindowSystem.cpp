@@ -6,6 +6,7 @@
 #include "platform/wayland/WaylandWindowHandle.h"
 
 #include <QJsonObject>
+#include <QTextStream>
 
 #include <cmath>
 #include <unistd.h>
@@ -194,6 +195,11 @@ std::vector<bool> WaylandWindowSystem::results(const std::optional<QJsonValue>& 
         const auto at = static_cast<qsizetype>(k);
         const QJsonObject one = answers.at(at).toObject();
         const QJsonValue id = requests.at(at).toObject().value(QStringLiteral("id"));
+        if (const QString refused = one.value(QStringLiteral("error")).toString();
+            !refused.isEmpty()) {
+            QTextStream(stderr) << "plimsett: the desktop did not move window " << id.toString()
+                                << ": " << refused << "\n";
+        }
         results[sent[k]] = one.value(QStringLiteral("id")) == id && tookMove(one, moves[sent[k]]);
     }
     return results;

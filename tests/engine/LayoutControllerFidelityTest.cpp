@@ -58,6 +58,29 @@ TEST_F(LayoutControllerFidelityTest, AfterASettleWindowsThatNoDisplayShowsAreBro
     EXPECT_EQ(windows->frame(home), homeFrame);
 }
 
+TEST_F(LayoutControllerFidelityTest, AStrandedMaximisedWindowComesBackMaximisedAndStaysInView) {
+    startController();
+    // The studio display went and the window manager left Home maximised where it was.
+    displays->setDisplays({laptop()});
+    windows->setFrame(home, studioVisible);
+    windows->setMaximized(home, true, true);
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(2.5);
+    EXPECT_GT(laptopFrame.intersection(windows->frame(home)).area(), 0);
+    EXPECT_TRUE(windows->live(home).isMaximizedHorizontally);
+    EXPECT_TRUE(windows->live(home).isMaximizedVertically);
+
+    // The client's late answer to the un-maximise puts its old frame back: a second later it is
+    // brought into view again, and only once more.
+    windows->setFrame(home, studioVisible);
+    windows->setMaximized(home, false, false);
+    scheduler->advance(1.0);
+    EXPECT_GT(laptopFrame.intersection(windows->frame(home)).area(), 0);
+    windows->setFrame(home, studioVisible);
+    scheduler->advance(5.0);
+    EXPECT_EQ(windows->frame(home), studioVisible);
+}
+
 TEST_F(LayoutControllerFidelityTest, TheSameDisplaysInAnotherArrangementGetTheirWindowsBack) {
     saveCurrentWindows(bothDisplays());
     startController();

@@ -17,8 +17,19 @@ const APP_MENU_INTERFACE = 'tamblin_engineering.Plimsett.Menu1';
 const MOVE_CONFIRMATION_MS = 1500;
 const MOVE_POLL_MS = 15;
 const MOVE_RETRY_POLLS = 10;
+// A frame counts only once it has held this long: on Mutter 48 a window shows the requested
+// frame at once, and a client's late answer to an earlier configure (an un-maximise) can still
+// put its old frame back some 50 ms later.
+const MOVE_STABLE_MS = 150;
 // The edge tolerance under which a window counts as in place.
 const FRAME_TOLERANCE = 2;
+// What a request from the bus may hold. Anything beyond is refused before any work is done:
+// this code runs inside the compositor, where a stall or an exception is the user's whole
+// session.
+const MAX_REQUEST_CHARS = 1 << 20;
+const MAX_MOVES = 2000;
+const MAX_COORDINATE = 1000000;
+const MAX_MENU_ITEMS = 64;
 // A window's changes are told at most this often (a drag is one report a quarter second).
 const WINDOW_REPORT_MS = 250;
 
@@ -125,8 +136,9 @@ function applicationWindows() {
         .sort((a, b) => a.get_stable_sequence() - b.get_stable_sequence());
 }
 
-function windowById(id) {
-    return global.display.list_all_windows().find(w => String(w.get_id()) === id) ?? null;
+// The windows the Shell manages now, by id; looked up once per check, never once per move.
+function windowsById() {
+    return new Map(global.display.list_all_windows().map(w => [String(w.get_id()), w]));
 }
 
 function withinTolerance(a, b) {
@@ -142,24 +154,69 @@ function centreInside(frame, target) {
         cy <= target.y + target.height;
 }
 
+// Why a requested frame cannot be used, or null when it can: four numbers, the position within
+// reach of any real monitor, the size positive.
+function frameProblem(frame) {
+    if (frame === null || typeof frame !== 'object' || Array.isArray(frame))
+        return 'the frame is not an object with x, y, width and height';
+    for (const key of ['x', 'y', 'width', 'height']) {
+        const value = frame[key];
+        if (typeof value !== 'number' || !Number.isFinite(value))
+            return `the frame's ${key} is not a finite number`;
+        const low = key === 'width' || key === 'height' ? 1 : -MAX_COORDINATE;
+        if (value < low || value > MAX_COORDINATE)
+            return `the frame's ${key} (${value}) is outside ${low}..${MAX_COORDINATE}`;
+    }
+    return null;
+}
+
+// The moves of a MoveWindows call, or the reason they are refused as a whole. A move whose frame
+// or flags are unusable is kept, with its problem, so that its answer can say so.
+function parseMoves(json) {
+    if (typeof json !== 'string' || json.length > MAX_REQUEST_CHARS)
+        return {error: `the moves are not a text of at most ${MAX_REQUEST_CHARS} characters`};
+    let requests;
+    try {
+        requests = JSON.parse(json);
+    } catch (e) {
+        return {error: `the moves are not JSON: ${e.message}`};
+    }
+    if (!Array.isArray(requests))
+        return {error: 'the moves are not a list'};
+    if (requests.length > MAX_MOVES)
+        return {error: `${requests.length} moves in one call; at most ${MAX_MOVES} are taken`};
+    for (const [index, r] of requests.entries()) {
+        if (r === null || typeof r !== 'object' || Array.isArray(r))
+            return {error: `move ${index} is not an object`};
+        if (typeof r.id !== 'string' || r.id.length === 0 || r.id.length > 32)
+            return {error: `move ${index} has no window id (a text)`};
+    }
+    return {moves: requests};
+}
+
 // One requested move, checked by the caller's rule: a window to maximise again is done when it
-// is maximised that way with its centre in the target, any other one when its frame is the target.
+// is maximised that way with its centre in the target, any other one when its frame is the target
+// and has stayed so for MOVE_STABLE_MS.
 class PendingMove {
-    constructor(request) {
-        this.id = String(request.id);
-        const frame = request.frame !== null && typeof request.frame === 'object'
-            ? request.frame : {};
+    constructor(request, windows) {
+        this.id = request.id;
+        this.problem = frameProblem(request.frame);
+        for (const key of ['maximizeHorizontally', 'maximizeVertically']) {
+            if (!this.problem && key in request && typeof request[key] !== 'boolean')
+                this.problem = `${key} is not true or false`;
+        }
+        const frame = this.problem ? {x: 0, y: 0, width: 0, height: 0} : request.frame;
         this.target = {
-            x: Math.round(Number(frame.x)),
-            y: Math.round(Number(frame.y)),
-            width: Math.round(Number(frame.width)),
-            height: Math.round(Number(frame.height)),
+            x: Math.round(frame.x),
+            y: Math.round(frame.y),
+            width: Math.round(frame.width),
+            height: Math.round(frame.height),
         };
         this.maximize = (request.maximizeHorizontally === true ? MAXIMIZE_HORIZONTAL : 0) |
             (request.maximizeVertically === true ? MAXIMIZE_VERTICAL : 0);
-        this.window = windowById(this.id);
-        this.valid = Object.values(this.target).every(Number.isFinite) &&
-            this.target.width > 0 && this.target.height > 0;
+        this.window = windows.get(this.id) ?? null;
+        this.valid = this.problem === null;
+        this._inPlaceSince = null;
     }
 
     start() {
@@ -176,39 +233,45 @@ class PendingMove {
 
     // Asks again for a plain frame that has not come: a client may still answer the configure of
     // an un-maximise with its old size after the move was asked for.
-    retry() {
-        if (this.maximize === 0 && !this.isDone()) {
+    retry(windows) {
+        if (this.maximize === 0 && !this.isDone(windows)) {
             const {x, y, width, height} = this.target;
             this.window.move_resize_frame(false, x, y, width, height);
         }
     }
 
-    exists() {
-        return this.window !== null && windowById(this.id) === this.window;
+    exists(windows) {
+        return this.window !== null && windows.get(this.id) === this.window;
     }
 
-    isDone() {
-        if (!this.valid || !this.exists())
+    isDone(windows) {
+        if (!this.valid || !this.exists(windows))
             return true;
         const frame = this.window.get_frame_rect();
-        if (this.maximize !== 0) {
-            return (maximizeFlagsOf(this.window) & this.maximize) === this.maximize &&
-                centreInside(frame, this.target);
+        const inPlace = this.maximize !== 0
+            ? (maximizeFlagsOf(this.window) & this.maximize) === this.maximize &&
+                centreInside(frame, this.target)
+            : withinTolerance(frame, this.target);
+        const now = GLib.get_monotonic_time() / 1000;
+        if (!inPlace) {
+            this._inPlaceSince = null;
+            return false;
         }
-        return withinTolerance(frame, this.target);
+        this._inPlaceSince ??= now;
+        return now - this._inPlaceSince >= MOVE_STABLE_MS;
     }
 
-    result() {
-        if (!this.exists())
-            return {id: this.id, exists: false};
+    result(windows) {
+        const answer = {id: this.id, exists: this.exists(windows)};
+        if (this.problem)
+            answer.error = this.problem;
+        if (!answer.exists)
+            return answer;
         const flags = maximizeFlagsOf(this.window);
-        return {
-            id: this.id,
-            exists: true,
-            frame: rectObject(this.window.get_frame_rect()),
-            maximizedHorizontally: (flags & MAXIMIZE_HORIZONTAL) !== 0,
-            maximizedVertically: (flags & MAXIMIZE_VERTICAL) !== 0,
-        };
+        answer.frame = rectObject(this.window.get_frame_rect());
+        answer.maximizedHorizontally = (flags & MAXIMIZE_HORIZONTAL) !== 0;
+        answer.maximizedVertically = (flags & MAXIMIZE_VERTICAL) !== 0;
+        return answer;
     }
 }
 
@@ -379,38 +442,47 @@ class ShellService {
     }
 
     MoveWindowsAsync([movesJson], invocation) {
-        let requests;
         try {
-            requests = JSON.parse(movesJson);
+            this._moveWindows(movesJson, invocation);
         } catch (e) {
-            errorReply(invocation, `the moves are not JSON: ${e.message}`);
+            // A window that went in the middle of the call, say: the caller hears why.
+            errorReply(invocation, `the moves failed: ${e.message}`);
+        }
+    }
+
+    _moveWindows(movesJson, invocation) {
+        const parsed = parseMoves(movesJson);
+        if (parsed.error) {
+            errorReply(invocation, parsed.error);
             return;
         }
-        if (!Array.isArray(requests) ||
-            !requests.every(r => r !== null && typeof r === 'object' && 'id' in r)) {
-            errorReply(invocation, 'the moves are not a list of objects with an id');
-            return;
-        }
-        const moves = requests.map(r => new PendingMove(r));
+        const current = windowsById();
+        const moves = parsed.moves.map(r => new PendingMove(r, current));
         for (const move of moves)
             move.start();
-        const answer = () => jsonReply(invocation, moves.map(m => m.result()));
-        if (moves.every(m => m.isDone())) {
-            answer();
-            return;
-        }
+        // Every move is looked at on every check, so that each one's steadiness is timed.
+        const allDone = windows => moves.map(m => m.isDone(windows)).every(done => done);
+        const answer = windows => jsonReply(invocation, moves.map(m => m.result(windows)));
         // The clients take their new sizes in their own time; wait for all of them at once.
         const deadline = GLib.get_monotonic_time() + MOVE_CONFIRMATION_MS * 1000;
         let polls = 0;
+        allDone(windowsById());
         const id = GLib.timeout_add(GLib.PRIORITY_DEFAULT, MOVE_POLL_MS, () => {
-            if (moves.every(m => m.isDone()) || GLib.get_monotonic_time() >= deadline) {
+            try {
+                const windows = windowsById();
+                if (allDone(windows) || GLib.get_monotonic_time() >= deadline) {
+                    this._pendingTimers.delete(id);
+                    answer(windows);
+                    return GLib.SOURCE_REMOVE;
+                }
+                if (++polls % MOVE_RETRY_POLLS === 0)
+                    moves.forEach(m => m.retry(windows));
+                return GLib.SOURCE_CONTINUE;
+            } catch (e) {
                 this._pendingTimers.delete(id);
-                answer();
+                errorReply(invocation, `the moves failed: ${e.message}`);
                 return GLib.SOURCE_REMOVE;
             }
-            if (++polls % MOVE_RETRY_POLLS === 0)
-                moves.forEach(m => m.retry());
-            return GLib.SOURCE_CONTINUE;
         });
         this._pendingTimers.add(id);
     }
@@ -425,9 +497,17 @@ class ShellService {
                 try {
                     state = connection.call_finish(result).recursiveUnpack();
                 } catch (e) {
-                    logError(e, 'Plimsett: GetCurrentState');
+                    log(`Plimsett: no display configuration (${e.message})`);
                 }
-                jsonReply(invocation, describeMonitors(state));
+                let monitors;
+                try {
+                    monitors = describeMonitors(state);
+                } catch (e) {
+                    // Monitors changing in the middle of the call: listed without identities.
+                    log(`Plimsett: monitors listed without their identities (${e.message})`);
+                    monitors = describeMonitors(null);
+                }
+                jsonReply(invocation, monitors);
             });
     }
 }
@@ -539,15 +619,19 @@ class MenuIndicator {
             try {
                 items = JSON.parse(reply.deepUnpack()[0]);
             } catch (e) {
-                logError(e, 'Plimsett: menu items');
+                log(`Plimsett: the menu items are not JSON (${e.message})`);
             }
+            if (!Array.isArray(items))
+                items = [];
             button.menu.removeAll();
-            items.forEach((item, index) => {
+            items.slice(0, MAX_MENU_ITEMS).forEach((item, index) => {
+                if (item === null || typeof item !== 'object')
+                    return;
                 if (item.separator) {
                     button.menu.addMenuItem(new PopupMenu.PopupSeparatorMenuItem());
                     return;
                 }
-                const title = String(item.title ?? '');
+                const title = String(item.title ?? '').slice(0, 200);
                 let menuItem;
                 if (item.checkable) {
                     menuItem = new PopupMenu.PopupSwitchMenuItem(title, item.checked === true);

@@ -16,6 +16,10 @@ var pollGeneration = 0;
 var confirmDeadlineMs = 600;
 var confirmIntervalMs = 5;
 var tolerance = 2;
+// What one request may hold. Anything beyond is refused before any work is done: the script runs
+// inside KWin, where a stall or an error is the user's whole session.
+var maxMoves = 2000;
+var maxCoordinate = 1000000;
 
 function call(method) {
     var args = [plimsettService, plimsettPath, plimsettInterface, method];
@@ -219,24 +223,74 @@ function placed(w, move) {
     return within(w.frameGeometry, move.frame);
 }
 
-function validFrame(f) {
-    return f && isFinite(f.x) && isFinite(f.y) && isFinite(f.width) && isFinite(f.height) &&
-           f.width > 0 && f.height > 0;
+// Why a requested frame cannot be used, or "" when it can: four numbers, the position within
+// reach of any real output, the size positive.
+function frameProblem(f) {
+    if (f === null || typeof f !== "object" || Array.isArray(f)) {
+        return "the frame is not an object with x, y, width and height";
+    }
+    var keys = ["x", "y", "width", "height"];
+    for (var i = 0; i < keys.length; ++i) {
+        var value = f[keys[i]];
+        if (typeof value !== "number" || !isFinite(value)) {
+            return "the frame's " + keys[i] + " is not a finite number";
+        }
+        var low = i >= 2 ? 1 : -maxCoordinate;
+        if (value < low || value > maxCoordinate) {
+            return "the frame's " + keys[i] + " (" + value + ") is outside " + low + ".." +
+                   maxCoordinate;
+        }
+    }
+    return "";
+}
+
+function moveProblem(m) {
+    var problem = frameProblem(m.frame);
+    if (problem === "" && m.maximizeHorizontally !== undefined &&
+        typeof m.maximizeHorizontally !== "boolean") {
+        problem = "maximizeHorizontally is not true or false";
+    }
+    if (problem === "" && m.maximizeVertically !== undefined &&
+        typeof m.maximizeVertically !== "boolean") {
+        problem = "maximizeVertically is not true or false";
+    }
+    return problem;
+}
+
+// Why a batch of moves is refused as a whole, or "" when it is taken.
+function movesProblem(moves) {
+    if (!Array.isArray(moves)) {
+        return "the moves are not a list";
+    }
+    if (moves.length > maxMoves) {
+        return moves.length + " moves in one request; at most " + maxMoves + " are taken";
+    }
+    for (var i = 0; i < moves.length; ++i) {
+        var m = moves[i];
+        if (m === null || typeof m !== "object" || Array.isArray(m)) {
+            return "move " + i + " is not an object";
+        }
+        if (typeof m.id !== "string" || m.id.length === 0 || m.id.length > 64) {
+            return "move " + i + " has no window id (a text)";
+        }
+    }
+    return "";
 }
 
 // The answer for one move: whether the window exists and, if so, where it is now.
 function moveAnswer(move, w) {
-    if (w === undefined) {
-        return {id: move.id, exists: false};
+    var answer = {id: move.id, exists: w !== undefined};
+    var problem = moveProblem(move);
+    if (problem !== "") {
+        answer.error = problem;
     }
-    var mode = maximizeMode(w);
-    return {
-        id: move.id,
-        exists: true,
-        frame: rect(w.frameGeometry),
-        maximizedHorizontally: (mode & 2) !== 0,
-        maximizedVertically: (mode & 1) !== 0
-    };
+    if (w !== undefined) {
+        var mode = maximizeMode(w);
+        answer.frame = rect(w.frameGeometry);
+        answer.maximizedHorizontally = (mode & 2) !== 0;
+        answer.maximizedVertically = (mode & 1) !== 0;
+    }
+    return answer;
 }
 
 // Gives every window of the pass its frame at once, then answers as soon as all show their new
@@ -254,7 +308,7 @@ function moveWindows(id, moves) {
             continue;
         }
         targets.push(w);
-        if (!validFrame(m.frame)) {
+        if (moveProblem(m) !== "") {
             continue;
         }
         var f = {x: Math.round(m.frame.x), y: Math.round(m.frame.y),
@@ -271,9 +325,12 @@ function moveWindows(id, moves) {
     var started = Date.now();
     var check = function () {
         var done = true;
+        // Looked up again each time: a window that closed meanwhile is done with.
+        var now = windowsByID();
         for (var j = 0; j < moves.length; ++j) {
-            if (targets[j] !== null && !placedYet[j] && validFrame(moves[j].frame)) {
-                placedYet[j] = placed(targets[j], moves[j]);
+            if (targets[j] !== null && !placedYet[j] && moveProblem(moves[j]) === "") {
+                var still = now[moves[j].id];
+                placedYet[j] = still === undefined || placed(still, moves[j]);
                 done = done && placedYet[j];
             }
         }
@@ -296,23 +353,40 @@ function moveWindows(id, moves) {
     timer.interval = confirmIntervalMs;
     timer.singleShot = false;
     timer.timeout.connect(function () {
-        if (check()) {
+        try {
+            if (check()) {
+                timer.stop();
+                answer();
+            }
+        } catch (e) {
             timer.stop();
-            answer();
+            call("reply", JSON.stringify({id: id, error: "the moves failed: " + e}));
         }
     });
     timer.start();
 }
 
+function refuse(id, problem) {
+    call("reply", JSON.stringify({id: id, error: problem}));
+}
+
 function handleRequest(r) {
+    if (r === null || typeof r !== "object" || typeof r.id !== "number") {
+        return;
+    }
     if (r.op === "windows") {
         call("reply", JSON.stringify({id: r.id, result: listWindows()}));
     } else if (r.op === "monitors") {
         call("reply", JSON.stringify({id: r.id, result: listOutputs()}));
     } else if (r.op === "move") {
-        moveWindows(r.id, r.moves || []);
+        var problem = movesProblem(r.moves);
+        if (problem !== "") {
+            refuse(r.id, problem);
+        } else {
+            moveWindows(r.id, r.moves);
+        }
     } else {
-        call("reply", JSON.stringify({id: r.id, result: null}));
+        refuse(r.id, "no such request: " + String(r.op).slice(0, 40));
     }
 }
 
@@ -329,16 +403,18 @@ function poll() {
             body = {};
         }
         lastPoll = Date.now();
-        if (body.quit) {
+        if (body !== null && typeof body === "object" && body.quit === true) {
             running = false;
             return;
         }
-        var requests = body.requests || [];
+        var requests = body !== null && Array.isArray(body.requests) ? body.requests : [];
         for (var i = 0; i < requests.length; ++i) {
             try {
                 handleRequest(requests[i]);
             } catch (e) {
-                call("reply", JSON.stringify({id: requests[i].id, result: null}));
+                if (requests[i] !== null && typeof requests[i] === "object") {
+                    refuse(requests[i].id, "the request failed: " + e);
+                }
             }
         }
         poll();
