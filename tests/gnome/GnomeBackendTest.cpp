@@ -2,6 +2,7 @@
 // two virtual monitors. What the backend reports is checked against the probe extension's view.
 #include "engine/InMemoryDefaultsDatabase.h"
 #include "platform/PlatformBackend.h"
+#include "platform/gnome/GnomeExtensionInstaller.h"
 #include "platform/gnome/GnomeShellChannel.h"
 #include "platform/wayland/WaylandAccessPermission.h"
 #include "platform/wayland/WaylandDisplayProvider.h"
@@ -19,8 +20,15 @@
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace plimsett {
 namespace {
@@ -156,6 +164,105 @@ TEST_F(GnomeBackendTest, MovesAPassAtOnceAndFailsAWindowClosedJustBefore) {
     EXPECT_TRUE(near(session.frame("Left")->frame, Rect{50, 60, 300, 250}));
     EXPECT_FALSE(windowSystem.move(*gone, Rect{50, 60, 300, 250}));
     EXPECT_FALSE(windowSystem.move(*left, Rect{NAN, 0, 300, 250}));
+}
+
+// What the Shell wrote to its log after `from` bytes.
+std::string logSince(const std::filesystem::path& file, std::uintmax_t from) {
+    std::ifstream in(file, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(from));
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(GnomeBackendTest, HostileRequestsAreRefusedWithAReasonAndTheShellGoesOn) {
+    WaylandClient client("org.example.Target");
+    client.open("Target", 400, 300);
+    std::vector<LiveWindow> listed;
+    ASSERT_TRUE(waitUntil([&] {
+        listed = windowSystem.windows();
+        return find(listed, "Target") != nullptr;
+    }));
+    const LiveWindow target = *find(listed, "Target");
+    const std::string id = target.handle->key();
+    const std::filesystem::path log = session.directory() / "gnome-shell.log";
+    const std::uintmax_t logBefore = std::filesystem::file_size(log);
+
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const auto call = [&](const QString& method, const QVariantList& arguments) {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            GnomeShellChannel::busName, GnomeShellChannel::objectPath,
+            GnomeShellChannel::interfaceName, method);
+        message.setArguments(arguments);
+        return bus.call(message, QDBus::Block, 10000);
+    };
+    const auto moves = [&](const std::string& json) {
+        return call("MoveWindows", {QString::fromStdString(json)});
+    };
+    std::string hundredThousand = "[";
+    for (int i = 0; i < 100000; ++i) {
+        hundredThousand += (i ? "," : "") + std::string(R"({"id":")") + id +
+                           R"(","frame":{"x":0,"y":0,"width":300,"height":200}})";
+    }
+    hundredThousand += "]";
+
+    // Refused as a whole, each with its reason.
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"[{\"id\": ", "not JSON"},
+        {"[NaN]", "not JSON"},
+        {R"({"id": "1"})", "not a list"},
+        {R"([1, 2])", "move 0 is not an object"},
+        {R"([{"frame": {}}])", "move 0 has no window id"},
+        {R"([{"id": 7}])", "move 0 has no window id"},
+        {hundredThousand, "at most"},
+    };
+    for (const auto& [json, reason] : refused) {
+        const QDBusMessage reply = moves(json);
+        ASSERT_EQ(reply.type(), QDBusMessage::ErrorMessage) << json.substr(0, 80);
+        EXPECT_EQ(reply.errorName(), GnomeShellChannel::refusedError);
+        EXPECT_TRUE(reply.errorMessage().contains(QString::fromStdString(reason)))
+            << reply.errorMessage().toStdString();
+    }
+    // Taken, but a move that cannot be done says why and leaves its window alone; a window that
+    // is gone is answered as gone.
+    const std::string frameOf = R"({"id":")" + id + R"(","frame":)";
+    const std::vector<std::pair<std::string, std::string>> answered = {
+        {frameOf + R"({"x":1e308,"y":0,"width":300,"height":200}})", "x (1e+308) is outside"},
+        {frameOf + R"({"x":-1e308,"y":0,"width":300,"height":200}})", "x (-1e+308) is outside"},
+        {frameOf + R"({"x":0,"y":0,"width":-300,"height":200}})", "width (-300) is outside"},
+        {frameOf + R"({"x":"0","y":0,"width":300,"height":200}})", "x is not a finite number"},
+        {frameOf + R"({"x":0,"y":0,"width":300,"height":200},"maximizeVertically":"yes"})",
+         "maximizeVertically is not true or false"},
+        {frameOf + "null}", "not an object"},
+    };
+    const Rect before = session.frame("Target")->frame;
+    for (const auto& [json, reason] : answered) {
+        const QDBusMessage reply = moves("[" + json + "]");
+        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        const QJsonObject one =
+            QJsonDocument::fromJson(reply.arguments().value(0).toString().toUtf8())
+                .array()
+                .at(0)
+                .toObject();
+        EXPECT_TRUE(one["exists"].toBool());
+        EXPECT_TRUE(one["error"].toString().contains(QString::fromStdString(reason)))
+            << json << " -> " << one["error"].toString().toStdString();
+    }
+    EXPECT_TRUE(near(session.frame("Target")->frame, before));
+    const QDBusMessage gone = moves(R"([{"id":"999999999","frame":{"x":0,"y":0,"width":300,"height":200}}])");
+    EXPECT_TRUE(gone.arguments().value(0).toString().contains(R"("exists":false)"));
+
+    // In the middle of an unplug: a move onto the monitor that goes, and the listings.
+    const Rect onSecond{2000, 100, 400, 300};
+    windowSystem.moveAllAsync({WindowMove{target, onSecond}}, [](std::vector<bool>) {});
+    ASSERT_TRUE(session.unplugSecondMonitor());
+    EXPECT_EQ(call("ListMonitors", {}).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(call("ListWindows", {}).type(), QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(session.plugBack());
+
+    // The Shell goes on, and no error or warning it logged comes from the extension's code (the
+    // Shell's own overview complains about a monitor going, on its own).
+    EXPECT_EQ(call("GetVersion", {}).type(), QDBusMessage::ReplyMessage);
+    const std::string logged = logSince(log, logBefore);
+    EXPECT_EQ(logged.find(GnomeExtensionInstaller::uuid), std::string::npos) << logged;
 }
 
 TEST_F(GnomeBackendTest, ReportsTheMonitorsWithTheirIdentityAndWorkArea) {

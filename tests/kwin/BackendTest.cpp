@@ -10,12 +10,15 @@
 #include "tests/x11/support/PrivateSystemBus.h"
 
 #include <QDBusMessage>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <unistd.h>
 
@@ -135,6 +138,88 @@ TEST_F(KWinBackendTest, ReportsOutputsWithTheirWorkAreasAndTellsWhenTheyChange) 
     ASSERT_TRUE(session->setOutputEnabled("Virtual-1", true));
     ASSERT_TRUE(waitUntil([&] { return outputChanges > 0; }));
     EXPECT_EQ(provider.currentDisplaySet().id, twoOutputs);
+}
+
+TEST_F(KWinBackendTest, HostileRequestsAreRefusedWithAReasonAndKWinGoesOn) {
+    auto client = session->startClient("org.plimsett.Notes", "400x300", {"Target"});
+    auto channel = std::make_shared<KWinScriptChannel>(session->bus());
+    ASSERT_TRUE(channel->load()) << channel->problem();
+    WaylandWindowSystem windowSystem(channel);
+    const std::vector<LiveWindow> windows = windowSystem.windows();
+    ASSERT_EQ(windows.size(), 1u);
+    const QString id = QString::fromStdString(windows[0].handle->key());
+    const std::filesystem::path log = session->directory() / "kwin.log";
+    const auto logBefore = std::filesystem::file_size(log);
+    const auto move = [&](const QJsonValue& moves) {
+        return channel->request(HelperChannel::Request::move, moves, std::chrono::seconds(5));
+    };
+    const auto frame = [](double x, double y, double width, double height) {
+        return QJsonObject{{"x", x}, {"y", y}, {"width", width}, {"height", height}};
+    };
+    QJsonArray hundredThousand;
+    for (int i = 0; i < 100000; ++i) {
+        hundredThousand.append(QJsonObject{{"id", id}, {"frame", frame(0, 0, 300, 200)}});
+    }
+
+    // Refused as a whole, each with its reason in the program's log.
+    const std::vector<std::pair<QJsonValue, std::string>> refused = {
+        {QJsonObject{{"id", id}}, "not a list"},
+        {QJsonArray{1, 2}, "move 0 is not an object"},
+        {QJsonArray{QJsonObject{{"frame", frame(0, 0, 300, 200)}}}, "move 0 has no window id"},
+        {QJsonArray{QJsonObject{{"id", 7}}}, "move 0 has no window id"},
+        {hundredThousand, "at most 2000"},
+    };
+    for (const auto& [moves, reason] : refused) {
+        ::testing::internal::CaptureStderr();
+        const std::optional<QJsonValue> answer = move(moves);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(answer && answer->isArray()) << reason;
+        EXPECT_NE(said.find(reason), std::string::npos) << said;
+    }
+    // Taken, but a move that cannot be done says why and leaves its window alone.
+    const Rect before = inspector->frames().at("Target");
+    const std::vector<std::pair<QJsonObject, std::string>> answered = {
+        {{{"id", id}, {"frame", frame(1e308, 0, 300, 200)}}, "x (1e+308) is outside"},
+        {{{"id", id}, {"frame", frame(0, -1e308, 300, 200)}}, "y (-1e+308) is outside"},
+        {{{"id", id}, {"frame", frame(0, 0, -300, 200)}}, "width (-300) is outside"},
+        {{{"id", id}, {"frame", frame(NAN, 0, 300, 200)}}, "x is not a finite number"},
+        {{{"id", id}, {"frame", frame(0, 0, 300, 200)}, {"maximizeVertically", "yes"}},
+         "maximizeVertically is not true or false"},
+        {{{"id", id}, {"frame", QJsonValue::Null}}, "not an object"},
+    };
+    for (const auto& [one, reason] : answered) {
+        const std::optional<QJsonValue> answer = move(QJsonArray{one});
+        ASSERT_TRUE(answer && answer->isArray()) << reason;
+        const QJsonObject record = answer->toArray().at(0).toObject();
+        EXPECT_TRUE(record["exists"].toBool());
+        EXPECT_TRUE(record["error"].toString().contains(QString::fromStdString(reason)))
+            << reason << " -> " << record["error"].toString().toStdString();
+    }
+    EXPECT_EQ(inspector->frames().at("Target"), before);
+    const std::optional<QJsonValue> gone =
+        move(QJsonArray{QJsonObject{{"id", "{00000000-0000-0000-0000-000000000000}"},
+                                    {"frame", frame(0, 0, 300, 200)}}});
+    ASSERT_TRUE(gone && gone->isArray());
+    EXPECT_FALSE(gone->toArray().at(0).toObject()["exists"].toBool());
+
+    // In the middle of an unplug: a move onto the output that goes, and the listings.
+    std::optional<std::vector<bool>> answers;
+    windowSystem.moveAllAsync({WindowMove{windows[0], Rect{1400, 100, 400, 300}}},
+                              [&](std::vector<bool> a) { answers = std::move(a); });
+    ASSERT_TRUE(session->setOutputEnabled("Virtual-1", false));
+    EXPECT_EQ(windowSystem.windows().size(), 1u);
+    EXPECT_TRUE(channel->request(HelperChannel::Request::monitors, {}, std::chrono::seconds(5)));
+    EXPECT_TRUE(waitUntil([&] { return answers.has_value(); }));
+    ASSERT_TRUE(session->setOutputEnabled("Virtual-1", true));
+
+    // KWin goes on with the script loaded, and logged no error of the script's.
+    EXPECT_TRUE(channel->isAnswering());
+    EXPECT_TRUE(session->isScriptLoaded(KWinScriptChannel::pluginName));
+    std::ifstream in(log);
+    in.seekg(static_cast<std::streamoff>(logBefore));
+    for (std::string line; std::getline(in, line);) {
+        EXPECT_EQ(line.find("plimsett"), std::string::npos) << line;
+    }
 }
 
 TEST_F(KWinBackendTest, TheScriptRunsOnceAndGoesWithTheProgram) {
