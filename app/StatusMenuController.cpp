@@ -39,6 +39,11 @@ StatusMenuController::StatusMenuController(AppModel& model, Clock now, QObject* 
     // The menu opens with the first item already built, also where the tray shows it without
     // announcing it first.
     fill(*menu_);
+    // Not even made where the desktop shows the menu: on GNOME, Qt would look for a tray that
+    // is not there (and warn that its platform has no tray signal).
+    if (model_.desktopShowsMenu()) {
+        return;
+    }
     trayIcon_ = std::make_unique<QSystemTrayIcon>();
     trayIcon_->setIcon(appIcon());
     trayIcon_->setToolTip(tr("Plimsett"));

@@ -234,6 +234,18 @@ TEST_F(StatusMenuTest, WithoutAnUpdaterThereIsNoCheckForUpdates) {
     EXPECT_EQ(r[11].title, "Quit Plimsett");
 }
 
+TEST_F(StatusMenuTest, WhereTheDesktopShowsTheMenuThereIsNoTrayIcon) {
+    harness.desktopShowsMenu = true;
+    controller.reset();
+    model = harness.makeModel();
+    controller = std::make_unique<StatusMenuController>(*model, harness.scheduler->clock());
+    EXPECT_EQ(controller->trayIcon(), nullptr);
+    // The menu itself is still there, for the top bar to read.
+    harness.setTrusted(true);
+    EXPECT_EQ(rows().size(), 13u);
+    EXPECT_NE(action("Save Layout Now"), nullptr);
+}
+
 TEST_F(StatusMenuTest, SavingAfterAccessWentAwayOpensTheOnboardingInstead) {
     harness.setTrusted(true);
     rows();
