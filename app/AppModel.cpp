@@ -56,6 +56,7 @@ AppModel::AppModel(Environment env, QObject* parent)
     windowSystem_ = backend.windowSystem;
     permission_ = std::move(backend.permission);
     desktopProblem_ = std::move(backend.problem);
+    desktopShowsMenu_ = backend.desktopShowsMenu;
     const std::string builtInName = tr("Built-in").toStdString();
     controller_ = LayoutController::make(std::move(backend.windowSystem),
                                          std::move(backend.displayProvider), store_, preferences_,
@@ -91,6 +92,10 @@ void AppModel::start() {
 
 bool AppModel::isTrusted() const {
     return permission_ && permission_->isTrusted();
+}
+
+std::string AppModel::accessAdvice() const {
+    return permission_ ? permission_->advice() : std::string();
 }
 
 void AppModel::restoreNow() {

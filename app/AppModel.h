@@ -59,6 +59,8 @@ public:
 
     // True when the program may read and move other applications' windows right now.
     bool isTrusted() const;
+    // While access is missing, why and what to do, as the desktop's backend tells; else empty.
+    std::string accessAdvice() const;
     // Restores the current display set's layout; without access it opens the onboarding window
     // instead.
     void restoreNow();
@@ -98,6 +100,8 @@ public:
     const std::shared_ptr<DirectUpdater>& updater() const { return updater_; }
     // Why the desktop could not be reached, or empty.
     const std::string& desktopProblem() const { return desktopProblem_; }
+    // True where the desktop shows the program's menu itself, so that no tray icon is needed.
+    bool desktopShowsMenu() const { return desktopShowsMenu_; }
 
 signals:
     void changed();
@@ -109,6 +113,7 @@ private:
     std::shared_ptr<WindowSystem> windowSystem_;
     std::shared_ptr<AccessPermission> permission_;
     std::string desktopProblem_;
+    bool desktopShowsMenu_ = false;
     std::shared_ptr<LayoutController> controller_;
     std::unique_ptr<EventMonitor> monitor_;
     std::shared_ptr<LoginItem> loginItem_;

@@ -33,12 +33,18 @@ QAction* addItem(QMenu& menu, const QString& title, bool enabled) {
 StatusMenuController::StatusMenuController(AppModel& model, Clock now, QObject* parent)
     : QObject(parent), model_(model),
       now_(now ? std::move(now) : [] { return std::chrono::system_clock::now(); }),
-      menu_(std::make_unique<QMenu>()), trayIcon_(std::make_unique<QSystemTrayIcon>()) {
+      menu_(std::make_unique<QMenu>()) {
     menu_->setObjectName(QStringLiteral("statusMenu"));
     connect(menu_.get(), &QMenu::aboutToShow, this, [this] { fill(*menu_); });
     // The menu opens with the first item already built, also where the tray shows it without
     // announcing it first.
     fill(*menu_);
+    // Not even made where the desktop shows the menu: on GNOME, Qt would look for a tray that
+    // is not there (and warn that its platform has no tray signal).
+    if (model_.desktopShowsMenu()) {
+        return;
+    }
+    trayIcon_ = std::make_unique<QSystemTrayIcon>();
     trayIcon_->setIcon(appIcon());
     trayIcon_->setToolTip(tr("Plimsett"));
     trayIcon_->setContextMenu(menu_.get());
@@ -53,8 +59,10 @@ StatusMenuController::StatusMenuController(AppModel& model, Clock now, QObject* 
 }
 
 StatusMenuController::~StatusMenuController() {
-    trayIcon_->hide();
-    trayIcon_->setContextMenu(nullptr);
+    if (trayIcon_) {
+        trayIcon_->hide();
+        trayIcon_->setContextMenu(nullptr);
+    }
 }
 
 QIcon StatusMenuController::appIcon() {
@@ -118,8 +126,11 @@ void StatusMenuController::fill(QMenu& menu) {
     QAction* settings = addItem(menu, tr("Settings…"), true);
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     connect(settings, &QAction::triggered, this, &StatusMenuController::showPreferences);
-    QAction* updates = addItem(menu, tr("Check for Updates…"), true);
-    connect(updates, &QAction::triggered, this, &StatusMenuController::checkForUpdates);
+    // Only a build with an updater offers it; elsewhere the system's packages bring new versions.
+    if (model_.updater()->hasFramework()) {
+        QAction* updates = addItem(menu, tr("Check for Updates…"), true);
+        connect(updates, &QAction::triggered, this, &StatusMenuController::checkForUpdates);
+    }
     menu.addSeparator();
 
     QAction* quitItem = addItem(menu, tr("Quit Plimsett"), true);

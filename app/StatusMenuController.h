@@ -22,8 +22,9 @@ class StatusMenuController : public QObject {
 public:
     using Clock = std::function<Date()>;
 
-    // Creates the tray icon and its menu and shows the icon. Where no tray is running yet, the
-    // icon appears as soon as one starts.
+    // Creates the menu, and the tray icon with it, and shows the icon. Where no tray is running
+    // yet, the icon appears as soon as one starts. Where the desktop shows the menu itself
+    // (GNOME's top bar) there is no tray icon: trayIcon() is null.
     explicit StatusMenuController(AppModel& model, Clock now = nullptr, QObject* parent = nullptr);
     ~StatusMenuController() override;
 
@@ -47,6 +48,7 @@ public:
     void checkForUpdates();
     void quit();
 
+    // Null where the desktop shows the menu itself.
     QSystemTrayIcon* trayIcon() const { return trayIcon_.get(); }
     QMenu* menu() const { return menu_.get(); }
 

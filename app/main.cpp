@@ -145,17 +145,22 @@ int main(int argc, char** argv) {
 #ifdef PLIMSETT_HAVE_GNOME
     // The tray menu for GNOME's top bar, where Plimsett's Shell extension shows it.
     std::unique_ptr<StatusMenuBus> menuBus;
+#endif
     QObject::connect(&delegate, &AppDelegate::launched, [&] {
-        if (delegate.menu()) {
-            menuBus = std::make_unique<StatusMenuBus>(*delegate.menu());
+        if (!delegate.menu()) {
+            return;
+        }
+#ifdef PLIMSETT_HAVE_GNOME
+        menuBus = std::make_unique<StatusMenuBus>(*delegate.menu());
+#endif
+        // Only where the menu lives in a tray; on GNOME the top bar shows it.
+        if (delegate.menu()->trayIcon() && !QSystemTrayIcon::isSystemTrayAvailable()) {
+            // The icon appears by itself once a tray starts; until then the command line still
+            // works.
+            err << "plimsett: there is no system tray yet; Plimsett runs and its icon appears "
+                   "when a tray starts. `plimsett quit` stops it.\n";
+            err.flush();
         }
     });
-#endif
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        // The icon appears by itself once a tray starts; until then the command line still works.
-        err << "plimsett: there is no system tray yet; Plimsett runs and its icon appears when a "
-               "tray starts. `plimsett quit` stops it.\n";
-        err.flush();
-    }
     return app.exec();
 }

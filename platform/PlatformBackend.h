@@ -23,6 +23,9 @@ struct PlatformBackend {
     // Set when the desktop could not be reached; the other members then still work and report
     // no windows, no displays and no access.
     std::string problem;
+    // True where the desktop shows the program's menu itself (GNOME's top bar, through
+    // Plimsett's Shell extension): no tray icon is made there.
+    bool desktopShowsMenu = false;
 };
 
 // The backend of this build's desktop (X11 on Linux, AppKit on macOS).

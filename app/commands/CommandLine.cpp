@@ -189,6 +189,10 @@ QString CommandLine::formatStatus(const QJsonObject& s, Date now, const QLocale&
         o << " (" << s.value(QStringLiteral("problem")).toString() << ")";
     }
     o << "\n";
+    // Why and what to do, on a line of its own under the answer.
+    if (s.contains(QStringLiteral("advice"))) {
+        o << "               " << s.value(QStringLiteral("advice")).toString() << "\n";
+    }
     o << "Layout file:   " << s.value(QStringLiteral("layoutFile")).toString() << "\n";
     return out;
 }
@@ -229,7 +233,9 @@ int CommandLine::execute(const Invocation& inv, const QString& socketPath, QText
         return ok ? exitOK : exitFailed;
     }
     if (!ok) {
-        err << "plimsett: " << reply.value(QStringLiteral("error")).toString() << ".\n";
+        // Messages of several sentences end with their own full stop.
+        const QString error = reply.value(QStringLiteral("error")).toString();
+        err << "plimsett: " << error << (error.endsWith(QLatin1Char('.')) ? "\n" : ".\n");
         return exitFailed;
     }
     if (inv.command == QStringLiteral("status")) {

@@ -50,12 +50,22 @@ QString phaseName(LayoutController::Phase phase) {
     return {};
 }
 
-QString noAccessMessage(const AppModel& model) {
+// The first sentence stays as it always was, for scripts that look for it; the problem and the
+// desktop's advice follow.
+QJsonObject noAccess(const AppModel& model) {
     QString message = QStringLiteral("Plimsett cannot read or move windows on this desktop");
     if (!model.desktopProblem().empty()) {
         message += QStringLiteral(": ") + text(model.desktopProblem());
     }
-    return message;
+    QJsonObject out = failure(message);
+    if (const std::string advice = model.accessAdvice(); !advice.empty()) {
+        if (!message.endsWith(QLatin1Char('.'))) {
+            message += QLatin1Char('.');
+        }
+        out.insert(errorKey, message + QLatin1Char(' ') + text(advice));
+        out.insert(QStringLiteral("advice"), text(advice));
+    }
+    return out;
 }
 
 } // namespace
@@ -97,6 +107,9 @@ QJsonObject CommandProcessor::status(const AppModel& model) {
     if (!model.desktopProblem().empty()) {
         out.insert(QStringLiteral("problem"), text(model.desktopProblem()));
     }
+    if (const std::string advice = model.accessAdvice(); !advice.empty()) {
+        out.insert(QStringLiteral("advice"), text(advice));
+    }
     out.insert(QStringLiteral("displaySet"),
                QJsonObject{{QStringLiteral("id"), text(set.id)},
                            {QStringLiteral("name"), set.displays.empty()
@@ -116,7 +129,7 @@ QJsonObject CommandProcessor::status(const AppModel& model) {
 
 QJsonObject CommandProcessor::save(AppModel& model) {
     if (!model.isTrusted()) {
-        return failure(noAccessMessage(model));
+        return noAccess(model);
     }
     LayoutController& controller = *model.controller();
     const auto layout = controller.snapshotNow();
@@ -134,7 +147,7 @@ QJsonObject CommandProcessor::save(AppModel& model) {
 
 void CommandProcessor::restore(AppModel& model, const CommandServer::Respond& respond) {
     if (!model.isTrusted()) {
-        respond({failure(noAccessMessage(model)), nullptr});
+        respond({noAccess(model), nullptr});
         return;
     }
     model.controller()->restoreNow([respond](std::optional<RestoreResult> result) {

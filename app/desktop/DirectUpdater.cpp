@@ -1,25 +1,20 @@
 #include "app/desktop/DirectUpdater.h"
 
-#include "app/windows/NoUpdaterNote.h"
-
 #ifdef PLIMSETT_HAVE_SPARKLE
 #include "app/desktop/SparkleUpdateController.h"
 #endif
 
 namespace plimsett {
 
-DirectUpdater::DirectUpdater(ControllerFactory makeController,
-                             std::function<void()> checkWithoutController)
-    : makeController_(std::move(makeController)),
-      checkWithoutController_(std::move(checkWithoutController)) {}
+DirectUpdater::DirectUpdater(ControllerFactory makeController)
+    : makeController_(std::move(makeController)) {}
 
 std::shared_ptr<DirectUpdater> DirectUpdater::forThisBuild() {
 #ifdef PLIMSETT_HAVE_SPARKLE
     return std::make_shared<DirectUpdater>(
         [] { return std::make_unique<SparkleUpdateController>(); });
 #else
-    auto note = std::make_shared<NoUpdaterNote>();
-    return std::make_shared<DirectUpdater>(nullptr, [note] { note->show(); });
+    return std::make_shared<DirectUpdater>(nullptr);
 #endif
 }
 
@@ -33,8 +28,6 @@ void DirectUpdater::checkForUpdates() {
     start();
     if (controller_) {
         controller_->checkForUpdates();
-    } else if (checkWithoutController_) {
-        checkWithoutController_();
     }
 }
 

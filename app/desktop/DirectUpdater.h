@@ -14,18 +14,15 @@ public:
     using ControllerFactory = std::function<std::unique_ptr<UpdateController>()>;
 
     // `makeController` is empty in a build without an update framework: there is never a
-    // controller then, and a check runs `checkWithoutController` (when given) instead, so that
-    // the user sees an answer.
-    explicit DirectUpdater(ControllerFactory makeController,
-                           std::function<void()> checkWithoutController = nullptr);
+    // controller then, and the menu and the settings offer no check.
+    explicit DirectUpdater(ControllerFactory makeController);
 
-    // This build's updater: Sparkle when the build has it; otherwise none, and a check shows a
-    // note that says where new versions come from.
+    // This build's updater: Sparkle when the build has it; otherwise none.
     static std::shared_ptr<DirectUpdater> forThisBuild();
 
     // Makes the controller when there is none yet; otherwise does nothing.
     void start();
-    // Makes the controller if needed, then runs a user-initiated check.
+    // Makes the controller if needed, then runs a user-initiated check; nothing without one.
     void checkForUpdates();
     // True while there is no controller.
     bool automaticallyChecksForUpdates() const;
@@ -38,7 +35,6 @@ public:
 
 private:
     ControllerFactory makeController_;
-    std::function<void()> checkWithoutController_;
     std::unique_ptr<UpdateController> controller_;
 };
 

@@ -2,25 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de" sourcelanguage="en">
 <context>
-    <name>Updates</name>
-    <message>
-        <source>This build of Plimsett was made without an update framework.</source>
-        <translation>Diese Version von Plimsett wurde ohne Update-Framework erstellt.</translation>
-    </message>
-    <message>
-        <source>Plimsett is updated by your system&apos;s package manager.</source>
-        <translation>Plimsett wird über die Paketverwaltung Ihres Systems aktualisiert.</translation>
-    </message>
-    <message>
-        <source>Check for Updates</source>
-        <translation>Nach Updates suchen</translation>
-    </message>
-    <message>
-        <source>This build does not look for updates itself. Install new versions the way you installed this one.</source>
-        <translation>Diese Version sucht nicht selbst nach Updates. Installieren Sie neue Versionen auf demselben Weg wie diese.</translation>
-    </message>
-</context>
-<context>
     <name>plimsett::AppModel</name>
     <message>
         <source>Built-in</source>
@@ -219,10 +200,6 @@
         <translation>Automatisch nach Updates suchen</translation>
     </message>
     <message>
-        <source>This build is updated by your package manager.</source>
-        <translation>Diese Version wird über Ihre Paketverwaltung aktualisiert.</translation>
-    </message>
-    <message>
         <source>Check for Updates…</source>
         <translation>Nach Updates suchen…</translation>
     </message>
@@ -245,6 +222,10 @@
     <message>
         <source>No layouts saved yet.</source>
         <translation>Noch keine Layouts gespeichert.</translation>
+    </message>
+    <message>
+        <source>About Plimsett</source>
+        <translation>Über Plimsett</translation>
     </message>
 </context>
 <context>

@@ -84,17 +84,23 @@ PreferencesView::PreferencesView(AppModel& model, bool automaticUpdates, QWidget
     sections->addWidget(section(tr("Saved layouts"), layoutsBox_));
 
     QVBoxLayout* updates = nullptr;
-    sections->addWidget(section(tr("Updates"), updates));
-    automaticUpdates_ = new QCheckBox(tr("Check for updates automatically"));
-    automaticUpdates_->setChecked(automaticUpdates);
-    // Without an update framework the switch would promise checks that never happen: it stays
-    // visible, as the updater reports it, but cannot be moved.
-    if (!model_.updater()->hasFramework()) {
-        automaticUpdates_->setEnabled(false);
-        automaticUpdates_->setToolTip(tr("This build is updated by your package manager."));
+    const bool hasUpdater = model_.updater()->hasFramework();
+    sections->addWidget(section(hasUpdater ? tr("Updates") : tr("About Plimsett"), updates));
+    // Without an updater (Linux, where the system's packages bring new versions, or a Mac build
+    // without Sparkle) the switch and the button would promise checks that never happen.
+    if (hasUpdater) {
+        automaticUpdates_ = new QCheckBox(tr("Check for updates automatically"));
+        automaticUpdates_->setChecked(automaticUpdates);
+        updates->addWidget(automaticUpdates_);
+        checkForUpdates_ = leftAligned(updates, new QPushButton(tr("Check for Updates…")));
+        connect(automaticUpdates_, &QCheckBox::clicked, this, [this](bool on) {
+            // Before the update controller exists there is nothing to write to; the switch
+            // still moves.
+            model_.updater()->setAutomaticallyChecksForUpdates(on);
+        });
+        connect(checkForUpdates_, &QPushButton::clicked, this,
+                [this] { model_.updater()->checkForUpdates(); });
     }
-    updates->addWidget(automaticUpdates_);
-    checkForUpdates_ = leftAligned(updates, new QPushButton(tr("Check for Updates…")));
     auto* versionRow = new QHBoxLayout;
     versionRow->addWidget(new QLabel(tr("Version")));
     versionRow->addStretch(1);
@@ -104,12 +110,6 @@ PreferencesView::PreferencesView(AppModel& model, bool automaticUpdates, QWidget
     version_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     versionRow->addWidget(version_);
     updates->addLayout(versionRow);
-    connect(automaticUpdates_, &QCheckBox::clicked, this, [this](bool on) {
-        // Without an update controller there is nothing to write to; the switch still moves.
-        model_.updater()->setAutomaticallyChecksForUpdates(on);
-    });
-    connect(checkForUpdates_, &QPushButton::clicked, this,
-            [this] { model_.updater()->checkForUpdates(); });
 
     sections->addStretch(1);
     scroll_->setWidget(form_);

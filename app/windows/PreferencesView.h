@@ -18,7 +18,7 @@ class LayoutRow;
 class SymbolLabel;
 
 // The settings window's content: restoring switches, the access state, the saved layouts with a
-// way to forget each, and updates. Everything but the automatic-update switch is read from the
+// way to forget each, and updates (the version alone in a build without an updater). Everything but the automatic-update switch is read from the
 // model again at every change notification.
 class PreferencesView : public QWidget {
     Q_OBJECT
@@ -47,6 +47,7 @@ public:
     QCheckBox* otherArrangementsToggle() const { return otherArrangements_; }
     QCheckBox* openingWindowsToggle() const { return openingWindows_; }
     QCheckBox* loginToggle() const { return login_; }
+    // Null, with the check button, in a build without an updater.
     QCheckBox* automaticUpdatesToggle() const { return automaticUpdates_; }
     QPushButton* excludeAppsButton() const { return excludeApps_; }
     QPushButton* checkForUpdatesButton() const { return checkForUpdates_; }
@@ -82,8 +83,8 @@ private:
     QVBoxLayout* layoutsBox_;
     QWidget* layouts_ = nullptr;
     QLabel* noLayouts_ = nullptr;
-    QCheckBox* automaticUpdates_;
-    QPushButton* checkForUpdates_;
+    QCheckBox* automaticUpdates_ = nullptr;
+    QPushButton* checkForUpdates_ = nullptr;
     QLabel* version_;
 };
 

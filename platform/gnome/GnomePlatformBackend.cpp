@@ -1,5 +1,6 @@
 #include "platform/gnome/GnomePlatformBackend.h"
 
+#include "platform/AdvisedAccessPermission.h"
 #include "platform/gnome/GnomeShellChannel.h"
 #include "platform/wayland/WaylandPlatformBackend.h"
 
@@ -7,9 +8,14 @@ namespace plimsett {
 
 PlatformBackend makeGnomePlatformBackend() {
     auto channel = std::make_shared<GnomeShellChannel>();
-    return makeWaylandPlatformBackend(
+    PlatformBackend backend = makeWaylandPlatformBackend(
         channel, WaylandDisplayProvider::Identity::wholeEdid,
         channel->isConnected() ? "" : "There is no session bus to reach GNOME Shell on.");
+    backend.permission = std::make_shared<AdvisedAccessPermission>(
+        std::move(backend.permission), [channel] { return channel->advice().toStdString(); });
+    // The extension shows the menu in the top bar; stock GNOME has no tray.
+    backend.desktopShowsMenu = true;
+    return backend;
 }
 
 } // namespace plimsett

@@ -1,6 +1,7 @@
 #include "platform/gnome/GnomeShellChannel.h"
 
 #include "platform/gnome/GnomeExtensionInstaller.h"
+#include "platform/gnome/GnomeExtensionState.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>
@@ -127,6 +128,18 @@ void GnomeShellChannel::requestAccess() {
     // from a terminal sees them.
     const GnomeExtensionInstaller::Result result = GnomeExtensionInstaller::install();
     QTextStream(stderr) << "plimsett: " << result.message << "\n";
+}
+
+QString GnomeShellChannel::advice() const {
+    if (!connection_.isConnected() || isAnswering()) {
+        return {};
+    }
+    const GnomeExtensionState state = GnomeExtensionState::read(connection_);
+    if (state.kind == GnomeExtensionState::Kind::on) {
+        return QStringLiteral("GNOME Shell runs Plimsett's extension, but the extension does not "
+                              "answer Plimsett. Log out and back in to start it afresh.");
+    }
+    return state.advice();
 }
 
 std::optional<QJsonValue> GnomeShellChannel::jsonReply(const QDBusMessage& reply) {

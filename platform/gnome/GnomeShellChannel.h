@@ -42,6 +42,9 @@ public:
     // Installs the extension and switches it on; what the user must still do (log in again)
     // goes to standard error.
     void requestAccess() override;
+    // While the extension does not answer: why, from what the Shell says of it, and what the
+    // user can do; empty while it answers.
+    QString advice() const;
 
 private slots:
     void shellMonitorsChanged();

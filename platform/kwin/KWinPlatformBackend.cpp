@@ -1,5 +1,6 @@
 #include "platform/kwin/KWinPlatformBackend.h"
 
+#include "platform/AdvisedAccessPermission.h"
 #include "platform/kwin/KWinScriptChannel.h"
 #include "platform/wayland/WaylandPlatformBackend.h"
 
@@ -26,8 +27,11 @@ PlatformBackend makeKWinPlatformBackend() {
                              }
                          });
     }
-    return makeWaylandPlatformBackend(channel, WaylandDisplayProvider::Identity::anyEdid,
-                                      std::move(problem));
+    PlatformBackend backend = makeWaylandPlatformBackend(
+        channel, WaylandDisplayProvider::Identity::anyEdid, std::move(problem));
+    backend.permission = std::make_shared<AdvisedAccessPermission>(
+        std::move(backend.permission), [channel] { return channel->advice(); });
+    return backend;
 }
 
 } // namespace plimsett

@@ -21,6 +21,10 @@ const QString scriptingPath = QStringLiteral("/Scripting");
 const QString scriptingInterface = QStringLiteral("org.kde.kwin.Scripting");
 const QString scriptInterface = QStringLiteral("org.kde.kwin.Script");
 
+// What to do when a try may work the second time: a new start loads the script anew.
+const std::string startAgain = "Start Plimsett again: `plimsett quit`, then `plimsett`.";
+const std::string startAgainLower = "then start Plimsett again: `plimsett quit`, then `plimsett`.";
+
 int timeoutMs(std::chrono::milliseconds timeout) {
     return static_cast<int>(timeout.count());
 }
@@ -66,9 +70,20 @@ KWinScriptChannel::~KWinScriptChannel() {
     thread_->wait();
 }
 
-bool KWinScriptChannel::fail(std::string problem) {
+bool KWinScriptChannel::fail(std::string problem, std::string advice) {
     problem_ = std::move(problem);
+    advice_ = std::move(advice);
     return false;
+}
+
+std::string KWinScriptChannel::advice() const {
+    if (isAnswering()) {
+        return {};
+    }
+    if (problem_.empty()) {
+        return "Plimsett's KWin script stopped answering (KWin may have restarted). " + startAgain;
+    }
+    return advice_;
 }
 
 bool KWinScriptChannel::load() {
@@ -77,16 +92,20 @@ bool KWinScriptChannel::load() {
     }
     unload();
     if (!bus_.isConnected()) {
-        return fail("There is no session bus, so Plimsett cannot reach KWin.");
+        return fail("There is no session bus, so Plimsett cannot reach KWin.",
+                    "Start Plimsett inside your Plasma session.");
     }
     if (!registered_) {
         return fail("Plimsett could not offer its KWin script a way back on the session bus (" +
-                    bus_.lastError().message().toStdString() + ").");
+                    bus_.lastError().message().toStdString() + ").",
+                    startAgain);
     }
     const QDBusReply<QString> owner = bus_.interface()->serviceOwner(kwinService);
     if (!owner.isValid() || owner.value().isEmpty()) {
         return fail("KWin is not on the session bus (org.kde.KWin), so Plimsett cannot read or "
-                    "move the windows of this session.");
+                    "move the windows of this session.",
+                    "On Plasma, Plimsett reaches the windows through KWin: start it inside a "
+                    "Plasma Wayland session, once KWin runs.");
     }
     endpoint_->setExpectedSender(owner.value());
 
@@ -97,10 +116,13 @@ bool KWinScriptChannel::load() {
     if (loadedReply.type() != QDBusMessage::ReplyMessage) {
         if (isMissingScripting(loadedReply)) {
             return fail("KWin offers no scripting on the session bus (/Scripting): scripting may "
-                        "be switched off in this Plasma session.");
+                        "be switched off in this Plasma session.",
+                        "Plimsett needs KWin's scripting. KWin's log (`journalctl --user -b`) "
+                        "may say why it offers none; " + startAgainLower);
         }
         return fail("KWin did not answer Plimsett (" + loadedReply.errorMessage().toStdString() +
-                    ").");
+                        ").",
+                    startAgain);
     }
     if (!loadedReply.arguments().isEmpty() && loadedReply.arguments().constFirst().toBool()) {
         // Left behind by an earlier run that ended without unloading it.
@@ -121,23 +143,28 @@ bool KWinScriptChannel::load() {
         file.write(scriptFor(bus_.baseService()).toUtf8()) < 0 || !file.commit()) {
         const std::string reason = file.errorString().toStdString();
         scriptFile_.clear();
-        return fail("Plimsett could not write its KWin script (" + reason + ").");
+        return fail("Plimsett could not write its KWin script (" + reason + ").",
+                    "Make room in the runtime folder ($XDG_RUNTIME_DIR), " + startAgainLower);
     }
 
     std::string problem;
     const std::optional<int> id = loadScriptFile(scriptFile_, problem);
     if (!id) {
         removeScriptFile();
-        return fail(problem);
+        return fail(problem, "KWin's log (`journalctl --user -b`) says why it refused the script; " +
+                                 startAgainLower);
     }
     loaded_ = true;
     runScript(*id);
     if (!endpoint_->waitForContact(std::chrono::steady_clock::now() + firstContactTimeout)) {
         unload();
         return fail("KWin loaded Plimsett's script, but the script does not answer: scripting "
-                    "may be switched off or broken in this Plasma session.");
+                    "may be switched off or broken in this Plasma session.",
+                    "KWin did not run the script: its log (`journalctl --user -b`) shows the "
+                    "script's errors, if any; " + startAgainLower);
     }
     problem_.clear();
+    advice_.clear();
     return true;
 }
 

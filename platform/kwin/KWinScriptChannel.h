@@ -52,6 +52,9 @@ public:
     bool isAnswering() const override;
     // Why the last load() failed; empty after a load that worked.
     const std::string& problem() const { return problem_; }
+    // While the script does not answer: what the user can do about it, after the problem (or,
+    // when a script that ran has stopped answering, that too); empty while it answers.
+    std::string advice() const;
 
     // Sends the script {"op": ..., "moves": argument} and returns its result; nothing when the
     // script is not answering or no answer came within `timeout`.
@@ -69,7 +72,7 @@ public:
     static QString scriptFor(const QString& service);
 
 private:
-    bool fail(std::string problem);
+    bool fail(std::string problem, std::string advice);
     // Queues the request for the script's next poll; its number.
     std::int64_t post(Request request, const QJsonValue& argument);
     // The number KWin gave the loaded script, or the reason it gave none.
@@ -86,6 +89,7 @@ private:
     bool loaded_ = false;
     QString scriptFile_;
     std::string problem_;
+    std::string advice_;
     std::map<std::int64_t, Answered> pending_;
 };
 

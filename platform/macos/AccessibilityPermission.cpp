@@ -20,4 +20,12 @@ void AccessibilityPermission::requestAccess() {
     workspace_->openURL(settingsAddress);
 }
 
+std::string AccessibilityPermission::advice() const {
+    if (isTrusted()) {
+        return {};
+    }
+    return "Switch Plimsett on in System Settings › Privacy & Security › Accessibility (the "
+           "first-run window's button opens it).";
+}
+
 } // namespace plimsett

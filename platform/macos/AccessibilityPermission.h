@@ -20,6 +20,8 @@ public:
 
     bool isTrusted() const override;
     void requestAccess() override;
+    // Where to switch access on, while it is off.
+    std::string advice() const override;
 
 private:
     std::shared_ptr<AccessibilityApi> accessibility_;

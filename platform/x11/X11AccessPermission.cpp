@@ -9,4 +9,12 @@ bool X11AccessPermission::isTrusted() const {
     return connection_ && !connection_->isBroken() && connection_->hasEwmhWindowManager();
 }
 
+std::string X11AccessPermission::advice() const {
+    if (!connection_ || connection_->isBroken() || connection_->hasEwmhWindowManager()) {
+        return {};
+    }
+    return "No window manager that follows EWMH runs on this X display. Start one (openbox, "
+           "kwin_x11, marco, fluxbox or icewm, for example); Plimsett notices it within a second.";
+}
+
 } // namespace plimsett

@@ -17,6 +17,9 @@ public:
 
     bool isTrusted() const override;
     void requestAccess() override {}
+    // With an X server but no EWMH window manager: start one. Otherwise nothing to add to the
+    // backend's problem.
+    std::string advice() const override;
 
 private:
     std::shared_ptr<X11Connection> connection_;

@@ -209,7 +209,21 @@ TEST_F(CommandServerTest, FailuresAreReportedAsSuch) {
     // Unlike the menu, the command line opens no window.
     EXPECT_EQ(model->windows().windowCount(), 0u);
 
+    // The desktop's advice follows the first sentence, in the save's answer and in the status.
+    harness.permission->adviceText = "The helper is switched off. Switch it on.";
+    save = roundTrip(server->socketPath(), "save");
+    EXPECT_EQ(save.reply["error"].toString(), "Plimsett cannot read or move windows on this "
+                                              "desktop. The helper is switched off. Switch it on.");
+    auto status = roundTrip(server->socketPath(), "status");
+    EXPECT_EQ(status.reply["advice"].toString(), "The helper is switched off. Switch it on.");
+    const QString text = CommandLine::formatStatus(status.reply, harness.scheduler->now(),
+                                                   QLocale(QLocale::English));
+    EXPECT_TRUE(text.contains("Window access: no\n               The helper is switched off. "
+                              "Switch it on.\nLayout file:"))
+        << text.toStdString();
+
     harness.setTrusted(true);
+    EXPECT_FALSE(roundTrip(server->socketPath(), "status").reply.contains("advice"));
     auto restore = roundTrip(server->socketPath(), "restore");
     EXPECT_FALSE(restore.reply["ok"].toBool());
     EXPECT_EQ(restore.reply["error"].toString(), "No layout is saved for these displays");

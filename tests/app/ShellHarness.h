@@ -25,7 +25,10 @@ public:
         : windows_(std::move(windows)) {}
     bool isTrusted() const override { return windows_->isTrusted(); }
     void requestAccess() override { ++requests; }
+    std::string advice() const override { return isTrusted() ? std::string() : adviceText; }
     int requests = 0;
+    // What the desktop would say while access is missing.
+    std::string adviceText;
 
 private:
     std::shared_ptr<FakeWindowSystem> windows_;
@@ -126,6 +129,8 @@ struct ShellHarness {
     RecordingMonitor* monitor = nullptr;
     int backendsMade = 0;
     int beeps = 0;
+    // As on GNOME, where the top bar shows the menu.
+    bool desktopShowsMenu = false;
 
     ShellHarness() {
         windows->addWindow("com.example.editor", "Notes", {100, 100, 800, 600});
@@ -146,6 +151,7 @@ struct ShellHarness {
             backend.windowSystem = windows;
             backend.displayProvider = displays;
             backend.permission = permission;
+            backend.desktopShowsMenu = desktopShowsMenu;
             backend.makeEventMonitor = [this](std::weak_ptr<LayoutController>) {
                 auto made = std::make_unique<RecordingMonitor>(log);
                 monitor = made.get();

@@ -218,6 +218,34 @@ TEST_F(StatusMenuTest, ItemsReachTheirOperations) {
     EXPECT_EQ(harness.log->back(), "updater.check");
 }
 
+TEST_F(StatusMenuTest, WithoutAnUpdaterThereIsNoCheckForUpdates) {
+    AppModel::Environment env = harness.environment();
+    env.updater = std::make_shared<DirectUpdater>(nullptr);
+    controller.reset();
+    model = std::make_unique<AppModel>(std::move(env));
+    controller = std::make_unique<StatusMenuController>(*model, harness.scheduler->clock());
+    harness.setTrusted(true);
+    const std::vector<Row> r = rows();
+    ASSERT_EQ(r.size(), 12u);
+    EXPECT_EQ(action("Check for Updates…"), nullptr);
+    // Settings… is followed directly by the separator above Quit.
+    EXPECT_EQ(r[9].title, "Settings…");
+    EXPECT_TRUE(r[10].separator);
+    EXPECT_EQ(r[11].title, "Quit Plimsett");
+}
+
+TEST_F(StatusMenuTest, WhereTheDesktopShowsTheMenuThereIsNoTrayIcon) {
+    harness.desktopShowsMenu = true;
+    controller.reset();
+    model = harness.makeModel();
+    controller = std::make_unique<StatusMenuController>(*model, harness.scheduler->clock());
+    EXPECT_EQ(controller->trayIcon(), nullptr);
+    // The menu itself is still there, for the top bar to read.
+    harness.setTrusted(true);
+    EXPECT_EQ(rows().size(), 13u);
+    EXPECT_NE(action("Save Layout Now"), nullptr);
+}
+
 TEST_F(StatusMenuTest, SavingAfterAccessWentAwayOpensTheOnboardingInstead) {
     harness.setTrusted(true);
     rows();

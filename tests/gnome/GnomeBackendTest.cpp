@@ -15,6 +15,7 @@
 #include "tests/support/ManualScheduler.h"
 #include "tests/support/NearRect.h"
 #include "tests/support/TemporaryDirectory.h"
+#include "tests/x11/support/ChildProcess.h"
 #include "tests/x11/support/Polling.h"
 
 #include <gtest/gtest.h>
@@ -299,6 +300,35 @@ TEST_F(GnomeBackendTest, AGnomeWaylandSessionGetsThisBackendAndNeverXwayland) {
     EXPECT_NE(dynamic_cast<WaylandWindowSystem*>(backend.windowSystem.get()), nullptr);
     EXPECT_NE(dynamic_cast<WaylandDisplayProvider*>(backend.displayProvider.get()), nullptr);
     EXPECT_TRUE(backend.permission->isTrusted());
+}
+
+TEST_F(GnomeBackendTest, AnExtensionSwitchedOffIsExplainedAndInstallExtensionBringsItBack) {
+    const PlatformBackend backend = makePlatformBackend();
+    ASSERT_TRUE(backend.permission->isTrusted());
+    EXPECT_TRUE(backend.desktopShowsMenu);
+    EXPECT_EQ(backend.permission->advice(), "");
+
+    // Switched off as the Extensions app does it: taken off the enabled list.
+    const auto [offStatus, offOutput] = testing::ChildProcess::run(
+        "gsettings",
+        {"set", "org.gnome.shell", "enabled-extensions",
+         "['plimsett-test-probe@tamblin-engineering']"},
+        {}, std::chrono::seconds(30));
+    ASSERT_EQ(offStatus, 0) << offOutput;
+    ASSERT_TRUE(waitUntil([&] { return !backend.permission->isTrusted(); },
+                          std::chrono::seconds(20)));
+    const std::string advice = backend.permission->advice();
+    EXPECT_NE(advice.find("installed but switched off"), std::string::npos) << advice;
+    EXPECT_NE(advice.find("plimsett install-extension"), std::string::npos) << advice;
+
+    // The program's installer switches it on again, and the Shell starts it at once.
+    const auto [onStatus, onOutput] = testing::ChildProcess::run(
+        PLIMSETT_PROGRAM, {"install-extension"}, {}, std::chrono::seconds(30));
+    EXPECT_EQ(onStatus, 0) << onOutput;
+    EXPECT_TRUE(waitUntil([&] { return backend.permission->isTrusted(); },
+                          std::chrono::seconds(20)))
+        << onOutput;
+    EXPECT_EQ(backend.permission->advice(), "");
 }
 
 // A real controller on fakes and a manual clock: the settle never runs, so every event the

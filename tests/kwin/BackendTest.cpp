@@ -268,6 +268,9 @@ TEST(KWinScriptChannelTest, SaysWhyWhenThereIsNoKWin) {
         EXPECT_FALSE(channel->load());
         EXPECT_EQ(channel->problem(), "KWin is not on the session bus (org.kde.KWin), so Plimsett "
                                       "cannot read or move the windows of this session.");
+        // What to do follows the problem.
+        EXPECT_EQ(channel->advice(), "On Plasma, Plimsett reaches the windows through KWin: "
+                                     "start it inside a Plasma Wayland session, once KWin runs.");
         EXPECT_FALSE(channel->isAnswering());
         EXPECT_TRUE(WaylandWindowSystem(channel).windows().empty());
         EXPECT_TRUE(WaylandDisplayProvider(channel, WaylandDisplayProvider::Identity::anyEdid).currentDisplaySet().displays.empty());

@@ -2,8 +2,10 @@
 // a view of the windows that does not go through Plimsett's extension (titles and frames, from the
 // window actors), and the bench's levers: monitors unplugged and plugged back through Mutter's
 // DisplayConfig (temporary configurations, as a cable pulled and put back), and a bar that
-// reserves screen space. The test bench puts the imports of the running Shell around this text
-// (legacy.js for 43, module.js for 45 and later).
+// reserves screen space; and Plimsett's top-bar menu opened, read and chosen from as a person
+// does it, with a screenshot by the Shell's own Shell.Screenshot. The test bench puts the imports
+// of the running Shell around this text (legacy.js for 43, module.js for 45 and later); what
+// differs between them is only how Gio, GLib, St, Shell and Main are imported.
 
 const PROBE_INTERFACE = `
 <node>
@@ -13,6 +15,10 @@ const PROBE_INTERFACE = `
     <method name="PlugBack"><arg type="b" direction="out"/></method>
     <method name="SetBottomBar"><arg type="b" direction="in"/></method>
     <method name="IndicatorShown"><arg type="b" direction="out"/></method>
+    <method name="OpenTopBarMenu"><arg type="b" direction="out"/></method>
+    <method name="TopBarMenu"><arg type="s" direction="out"/></method>
+    <method name="ActivateTopBarItem"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
+    <method name="Screenshot"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
   </interface>
 </node>`;
 
@@ -49,6 +55,23 @@ function apply(serial, logical, invocation) {
     const variant = new GLib.Variant('(uua(iiduba(ssa{sv}))a{sv})', [serial, 1, logical, {}]);
     displayConfig('ApplyMonitorsConfig', variant,
         reply => invocation.return_value(new GLib.Variant('(b)', [reply !== null])));
+}
+
+// The indicator that Plimsett's extension puts into the top bar, or null.
+function plimsettIndicator() {
+    return Main.panel.statusArea['plimsett-menu'] ?? null;
+}
+
+function boxOf(actor) {
+    const [x, y] = actor.get_transformed_position();
+    const [width, height] = actor.get_transformed_size();
+    return {x, y, width, height};
+}
+
+// PopupBaseMenuItem's sensitivity: a property from Shell 40 on (43 and 48 alike); older Shells
+// had getSensitive() only.
+function isSensitive(item) {
+    return 'sensitive' in item ? item.sensitive : item.getSensitive();
 }
 
 class Probe {
@@ -97,6 +120,83 @@ class Probe {
     IndicatorShown() {
         return 'plimsett-menu' in Main.panel.statusArea &&
             Main.panel.statusArea['plimsett-menu'] !== null;
+    }
+
+    // Opens the menu as a click on the indicator does; its items arrive from the program a
+    // moment later (TopBarMenu shows them).
+    OpenTopBarMenu() {
+        const indicator = plimsettIndicator();
+        if (!indicator)
+            return false;
+        // PopupAnimation.NONE (0 in 43 and 48): open at once, so that a screenshot shows all of
+        // it.
+        if (!indicator.menu.isOpen)
+            indicator.menu.open(0);
+        return indicator.menu.isOpen;
+    }
+
+    // The menu as shown: open or not, its items (title, sensitive, separator, a switch's state),
+    // where the menu, the indicator and the primary monitor are on the stage.
+    TopBarMenu() {
+        const indicator = plimsettIndicator();
+        if (!indicator)
+            return JSON.stringify({shown: false});
+        // _getMenuItems() is PopupMenuBase's own list of its items, in 43 and 48 alike.
+        const items = indicator.menu._getMenuItems().map(item => {
+            const title = item.label?.text ?? '';
+            return {
+                title,
+                separator: title === '' && !item.reactive,
+                sensitive: isSensitive(item),
+                checked: 'state' in item ? item.state : null,
+            };
+        });
+        return JSON.stringify({
+            shown: true,
+            open: indicator.menu.isOpen,
+            items,
+            menu: boxOf(indicator.menu.actor),
+            indicator: boxOf(indicator),
+            monitor: (({x, y, width, height}) => ({x, y, width, height}))(
+                Main.layoutManager.primaryMonitor),
+        });
+    }
+
+    // Chooses the open menu's item of this title, as a click does: the item's activate signal,
+    // which the extension answers, and the menu closes.
+    ActivateTopBarItem(title) {
+        const indicator = plimsettIndicator();
+        if (!indicator || !indicator.menu.isOpen)
+            return false;
+        const item = indicator.menu._getMenuItems().find(i => i.label?.text === title);
+        if (!item || !isSensitive(item))
+            return false;
+        item.activate(null);
+        return true;
+    }
+
+    // The whole stage into a PNG at `path`, through Shell.Screenshot (the same call in 43 and
+    // 48: screenshot(include_cursor, stream, callback) and screenshot_finish()).
+    ScreenshotAsync([path], invocation) {
+        try {
+            const stream = Gio.File.new_for_path(path).replace(null, false,
+                Gio.FileCreateFlags.REPLACE_DESTINATION, null);
+            const screenshot = new Shell.Screenshot();
+            screenshot.screenshot(false, stream, (source, result) => {
+                let ok = false;
+                try {
+                    screenshot.screenshot_finish(result);
+                    ok = true;
+                } catch (e) {
+                    logError(e, 'probe: screenshot');
+                }
+                stream.close(null);
+                invocation.return_value(new GLib.Variant('(b)', [ok]));
+            });
+        } catch (e) {
+            logError(e, 'probe: screenshot');
+            invocation.return_value(new GLib.Variant('(b)', [false]));
+        }
     }
 
     // A 40-point bar along the bottom of the primary monitor that reserves its space, as a dock

@@ -1,7 +1,7 @@
 // The probe in the form of GNOME Shell 42 to 44 (imports.*, init()).
 'use strict';
 
-const {Gio, GLib, St} = imports.gi;
+const {Gio, GLib, Shell, St} = imports.gi;
 const Main = imports.ui.main;
 
 @PROBE_BODY@

@@ -1,6 +1,7 @@
 // The probe in the form of GNOME Shell 45 and later (ES modules).
 import Gio from 'gi://Gio';
 import GLib from 'gi://GLib';
+import Shell from 'gi://Shell';
 import St from 'gi://St';
 
 import * as Main from 'resource:///org/gnome/shell/ui/main.js';

@@ -48,12 +48,7 @@ std::string readFile(const fs::path& file) {
 
 // The probe in the form of the Shell that runs: ES modules from GNOME 45 on.
 std::string probeSource() {
-    const auto [status, version] =
-        ChildProcess::run("gnome-shell", {"--version"}, {}, std::chrono::seconds(30));
-    const std::size_t digit = version.find_first_of("0123456789");
-    const int major = status == 0 && digit != std::string::npos
-                          ? std::atoi(version.c_str() + digit)
-                          : 0;
+    const int major = GnomeShellSession::shellMajorVersion();
     const fs::path probe = fs::path(PLIMSETT_GNOME_TEST_DIR) / "probe";
     std::string source = readFile(probe / (major >= 45 ? "module.js" : "legacy.js"));
     const std::string marker = "@PROBE_BODY@";
@@ -62,6 +57,13 @@ std::string probeSource() {
 }
 
 } // namespace
+
+int GnomeShellSession::shellMajorVersion() {
+    const auto [status, version] =
+        ChildProcess::run("gnome-shell", {"--version"}, {}, std::chrono::seconds(30));
+    const std::size_t digit = version.find_first_of("0123456789");
+    return status == 0 && digit != std::string::npos ? std::atoi(version.c_str() + digit) : 0;
+}
 
 GnomeShellSession& GnomeShellSession::shared() {
     if (!instance()) {
@@ -228,6 +230,22 @@ void GnomeShellSession::setBottomBar(bool shown) {
 
 bool GnomeShellSession::indicatorShown() {
     return probeCall("IndicatorShown", {}) == "true";
+}
+
+bool GnomeShellSession::openTopBarMenu() {
+    return probeCall("OpenTopBarMenu", {}) == "true";
+}
+
+std::string GnomeShellSession::topBarMenu() {
+    return probeCall("TopBarMenu", {});
+}
+
+bool GnomeShellSession::activateTopBarItem(const std::string& title) {
+    return probeCall("ActivateTopBarItem", {title}) == "true";
+}
+
+bool GnomeShellSession::screenshot(const std::filesystem::path& file) {
+    return probeCall("Screenshot", {file.string()}) == "true";
 }
 
 WaylandClient::WaylandClient(const std::string& appID) {

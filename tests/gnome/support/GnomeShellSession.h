@@ -35,6 +35,8 @@ public:
     static GnomeShellSession& shared();
     // Stops the Shell and removes its folders; called at the end of the test program.
     static void shutDown();
+    // The installed Shell's major version (`gnome-shell --version`), 0 when unknown.
+    static int shellMajorVersion();
 
     ~GnomeShellSession();
 
@@ -51,6 +53,15 @@ public:
     void setBottomBar(bool shown);
     // Whether Plimsett's menu is in the top bar.
     bool indicatorShown();
+    // Plimsett's top-bar menu, through the probe: opened as a click does; as shown (JSON: open,
+    // items with title, sensitive, separator and checked, and the stage boxes of the menu, the
+    // indicator and the primary monitor); an item chosen by its title (false when the menu is
+    // closed or has no such sensitive item).
+    bool openTopBarMenu();
+    std::string topBarMenu();
+    bool activateTopBarItem(const std::string& title);
+    // The whole stage into a PNG, by the Shell's own screenshot.
+    bool screenshot(const std::filesystem::path& file);
 
 private:
     GnomeShellSession();
