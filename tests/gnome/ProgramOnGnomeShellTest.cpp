@@ -2,6 +2,7 @@
 // running Plimsett, and a restore on command after a restart. Where the windows end up is read
 // through the probe extension, not through Plimsett's.
 #include "platform/gnome/GnomeShellChannel.h"
+#include "platform/wayland/WaylandDisplayProvider.h"
 #include "platform/wayland/WaylandWindowSystem.h"
 #include "tests/gnome/support/GnomeShellSession.h"
 #include "tests/support/ProgramCommands.h"
@@ -241,6 +242,38 @@ TEST_F(ProgramOnGnomeShellTest, TheLayoutFollowsAMoveAndAWindowOpenedAgainGoesBa
         },
         std::chrono::seconds(10)))
         << "Letter is at " << describe(frames()["Letter"]);
+}
+
+TEST_F(ProgramOnGnomeShellTest, WindowsGoBackOnMonitorsOfMixedScales) {
+    // The left monitor at scale 2 beside the right one at 1: in logical coordinates the left one
+    // is 960 x 540 and the right one starts at 960.
+    ASSERT_TRUE(session.setScale("Meta-0", 2));
+    struct ScaleBack {
+        GnomeShellSession& session;
+        ~ScaleBack() { session.setScale("Meta-0", 1); }
+    } scaleBack{session};
+    WaylandDisplayProvider monitors(std::make_shared<GnomeShellChannel>(),
+                                    WaylandDisplayProvider::Identity::wholeEdid);
+    ASSERT_TRUE(waitUntil([&] {
+        const auto displays = monitors.currentDisplaySet().displays;
+        return displays.size() == 2 && displays[0].frame == Rect{0, 0, 960, 540} &&
+               displays[1].frame == Rect{960, 0, 1280, 800};
+    }));
+    const std::map<std::string, Rect> saved = {{"Shopping", Rect{40, 60, 500, 350}},
+                                               {"Outbox", Rect{420, 120, 520, 380}},
+                                               {"Letter", Rect{1000, 150, 600, 420}},
+                                               {"Inbox", Rect{1400, 300, 700, 450}}};
+    place(saved);
+    startProgram();
+    ASSERT_TRUE(waitUntil([&] { return displaysAre(2); }, std::chrono::seconds(20)));
+    ASSERT_EQ(plimsett({"save"}).first, 0);
+
+    ASSERT_TRUE(session.unplugSecondMonitor());
+    ASSERT_TRUE(waitUntil([&] { return displaysAre(1); }, std::chrono::seconds(20)));
+    EXPECT_FALSE(allBack(saved));
+    ASSERT_TRUE(session.plugBack());
+    ASSERT_TRUE(waitUntil([&] { return displaysAre(2); }, std::chrono::seconds(20)));
+    expectAllBack(saved);
 }
 
 TEST_F(ProgramOnGnomeShellTest, ARestoreAfterARestartPutsTheWindowsBack) {

@@ -136,6 +136,41 @@ TEST_F(KWinEndToEndTest, AMoveJustBeforeAnUnplugStaysAndAWindowOpenedAgainGoesBa
     EXPECT_TRUE(instance->waitForFinished(10000));
 }
 
+TEST_F(KWinEndToEndTest, WindowsReturnToOutputsOfMixedScales) {
+    // The left output at scale 2 beside the right one at 1: in KWin's logical coordinates the
+    // left one is 640 x 400 and the right one starts at 640.
+    ASSERT_TRUE(session->configureOutputs(
+        {"output.Virtual-0.scale.2", "output.Virtual-1.position.640,0"}));
+    auto notes = session->startClient("org.plimsett.Notes", "300x200", {"Notes", "Journal"});
+    auto mail = session->startClient("org.plimsett.Mail", "300x200", {"Mail"});
+    const std::map<std::string, Rect> saved = {{"Notes", {30, 40, 300, 200}},
+                                               {"Journal", {300, 150, 320, 220}},
+                                               {"Mail", {900, 130, 500, 400}}};
+    ASSERT_NO_FATAL_FAILURE(placeAll(saved));
+
+    startProgram();
+    ASSERT_TRUE(settledOn(2));
+    const QJsonArray displays =
+        command({"status"})["displaySet"].toObject()["displays"].toArray();
+    ASSERT_EQ(displays.size(), 2);
+    EXPECT_EQ(displays[0].toObject()["frame"].toObject()["width"].toDouble(), 640)
+        << QJsonDocument(displays).toJson().toStdString();
+    int exitCode = -1;
+    command({"save"}, &exitCode);
+    ASSERT_EQ(exitCode, 0);
+
+    ASSERT_TRUE(session->setOutputEnabled("Virtual-1", false));
+    ASSERT_TRUE(settledOn(1));
+    ASSERT_TRUE(waitUntil([&] { return inspector->frames().at("Mail").x < 640; }));
+    ASSERT_TRUE(inspector->move("Journal", {100, 100, 320, 220}));
+    ASSERT_TRUE(session->setOutputEnabled("Virtual-1", true));
+    ASSERT_TRUE(settledOn(2));
+    EXPECT_TRUE(allBackAt(saved));
+    for (const auto& [title, frame] : inspector->frames()) {
+        EXPECT_TRUE(near(frame, saved.at(title))) << title;
+    }
+}
+
 TEST_F(KWinEndToEndTest, WindowsReturnWhenTheOutputComesBackAndAfterARestart) {
     auto notes = session->startClient("org.plimsett.Notes", "400x300", {"Notes", "Journal"});
     auto mail = session->startClient("org.plimsett.Mail", "400x300", {"Mail"});

@@ -2,7 +2,7 @@
 // a view of the windows that does not go through Plimsett's extension (titles and frames, from the
 // window actors), and the bench's levers: monitors unplugged and plugged back through Mutter's
 // DisplayConfig (temporary configurations, as a cable pulled and put back), and a bar that
-// reserves screen space; and Plimsett's top-bar menu opened, read and chosen from as a person
+// reserves screen space; a monitor's scale; and Plimsett's top-bar menu opened, read and chosen from as a person
 // does it, with a screenshot by the Shell's own Shell.Screenshot. The test bench puts the imports
 // of the running Shell around this text (legacy.js for 43, module.js for 45 and later); what
 // differs between them is only how Gio, GLib, St, Shell and Main are imported.
@@ -13,6 +13,7 @@ const PROBE_INTERFACE = `
     <method name="Frames"><arg type="s" direction="out"/></method>
     <method name="Unplug"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
     <method name="PlugBack"><arg type="b" direction="out"/></method>
+    <method name="SetScale"><arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
     <method name="SetBottomBar"><arg type="b" direction="in"/></method>
     <method name="IndicatorShown"><arg type="b" direction="out"/></method>
     <method name="OpenTopBarMenu"><arg type="b" direction="out"/></method>
@@ -101,6 +102,43 @@ class Probe {
             if (!kept.some(l => l[4]))
                 kept[0][4] = true;
             apply(serial, kept, invocation);
+        });
+    }
+
+    // Gives one monitor a scale that its mode offers and lays the monitors out side by side
+    // again, as the Settings panel does: in the logical layout mode a monitor takes its size
+    // divided by its scale.
+    SetScaleAsync([connector, scaleText], invocation) {
+        const answer = ok => invocation.return_value(new GLib.Variant('(b)', [ok]));
+        displayConfig('GetCurrentState', null, state => {
+            if (state === null) {
+                answer(false);
+                return;
+            }
+            const [serial, monitors, logicalMonitors, properties] = state.recursiveUnpack();
+            const modeOf = c => monitors.find(([identity]) => identity[0] === c)?.[1]
+                .find(m => m[6]['is-current']);
+            const mode = modeOf(connector);
+            const scale = mode?.[5].find(s => Math.abs(s - Number(scaleText)) < 0.01);
+            if (scale === undefined) {
+                answer(false);
+                return;
+            }
+            const logicalLayout = properties['layout-mode'] === 1;
+            const logical = logicalMonitors
+                .map(([x, y, s, transform, primary, specs]) => ({
+                    x, y, transform, primary, connectors: specs.map(([c]) => c),
+                    scale: specs.some(([c]) => c === connector) ? scale : s,
+                }))
+                .sort((a, b) => a.x - b.x);
+            let x = 0;
+            for (const l of logical) {
+                l.x = x;
+                const width = modeOf(l.connectors[0])[1];
+                x += logicalLayout ? Math.round(width / l.scale) : width;
+            }
+            apply(serial, logical.map(l => [l.x, 0, l.scale, l.transform, l.primary,
+                l.connectors.map(c => [c, modeOf(c)[0], {}])]), invocation);
         });
     }
 

@@ -93,7 +93,11 @@ GnomeShellSession::GnomeShellSession() {
     std::ofstream(directory_ / "config/glib-2.0/settings/keyfile")
         << "[org/gnome/shell]\n"
         << "enabled-extensions=['" << probeUuid << "']\n"
-        << "welcome-dialog-last-shown-version='999'\n";
+        << "welcome-dialog-last-shown-version='999'\n"
+        // Monitors laid out in logical (scaled) coordinates, as where fractional scaling is on.
+        // With every scale at 1 the layout is the same as without.
+        << "[org/gnome/mutter]\n"
+        << "experimental-features=['scale-monitor-framebuffer']\n";
     const fs::path probeDirectory = directory_ / "data/gnome-shell/extensions" / probeUuid;
     fs::create_directories(probeDirectory);
     fs::copy_file(fs::path(PLIMSETT_GNOME_TEST_DIR) / "probe" / "metadata.json",
@@ -220,6 +224,10 @@ bool GnomeShellSession::unplugSecondMonitor() {
 
 bool GnomeShellSession::plugBack() {
     return probeCall("PlugBack", {}) == "true";
+}
+
+bool GnomeShellSession::setScale(const std::string& connector, double scale) {
+    return probeCall("SetScale", {connector, std::to_string(scale)}) == "true";
 }
 
 void GnomeShellSession::setBottomBar(bool shown) {

@@ -49,6 +49,8 @@ public:
     // Takes Meta-1 out of the layout, and puts the saved layout back (temporary configurations).
     bool unplugSecondMonitor();
     bool plugBack();
+    // Gives a monitor (Meta-0, Meta-1) a scale its mode offers, the monitors side by side again.
+    bool setScale(const std::string& connector, double scale);
     // A bar along the bottom of the left monitor that reserves its space, or none.
     void setBottomBar(bool shown);
     // Whether Plimsett's menu is in the top bar.

@@ -121,9 +121,12 @@ std::unique_ptr<ChildProcess> KWinTestSession::startClient(const std::string& ap
 }
 
 bool KWinTestSession::setOutputEnabled(const std::string& output, bool enabled) {
-    const auto [status, out] = ChildProcess::run(
-        "kscreen-doctor", {"output." + output + (enabled ? ".enable" : ".disable")}, environment(),
-        std::chrono::seconds(30));
+    return configureOutputs({"output." + output + (enabled ? ".enable" : ".disable")});
+}
+
+bool KWinTestSession::configureOutputs(const std::vector<std::string>& settings) {
+    const auto [status, out] =
+        ChildProcess::run("kscreen-doctor", settings, environment(), std::chrono::seconds(30));
     return status == 0;
 }
 

@@ -40,6 +40,8 @@ public:
                                               const std::vector<std::string>& titles);
     // Switches an output off or on with kscreen-doctor; true when it succeeded.
     bool setOutputEnabled(const std::string& output, bool enabled);
+    // kscreen-doctor's settings, such as "output.Virtual-0.scale.2"; true when it took them.
+    bool configureOutputs(const std::vector<std::string>& settings);
     // Whether KWin has a script of that plugin name loaded.
     bool isScriptLoaded(const QString& pluginName) const;
 
