@@ -16,6 +16,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -274,6 +275,32 @@ TEST_F(ProgramOnGnomeShellTest, WindowsGoBackOnMonitorsOfMixedScales) {
     ASSERT_TRUE(session.plugBack());
     ASSERT_TRUE(waitUntil([&] { return displaysAre(2); }, std::chrono::seconds(20)));
     expectAllBack(saved);
+}
+
+TEST_F(ProgramOnGnomeShellTest, AWindowMaximisedAsItsMonitorGoesComesBackMaximisedInView) {
+    // No layout for the left monitor alone: what brings the window back is the rescue of windows
+    // that no monitor shows.
+    QFile::remove(qEnvironmentVariable("XDG_DATA_HOME") +
+                  "/tamblin-engineering.Plimsett.direct/layouts.json");
+    startProgram();
+    // Maximised on the right monitor, which goes within a tenth of a second: the client's
+    // answer to the maximise comes while the Shell is already moving the window.
+    mail.maximize("Inbox");
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(session.unplugSecondMonitor());
+    ASSERT_TRUE(waitUntil([&] { return displaysAre(1); }, std::chrono::seconds(20)));
+    const auto inView = [&] {
+        const auto now = frames();
+        return now.contains("Inbox") && now.at("Inbox").x >= 0 && now.at("Inbox").x < 1920 &&
+               now.at("Inbox").width == 1920;
+    };
+    EXPECT_TRUE(waitUntil(inView, std::chrono::seconds(10)))
+        << "Inbox is at " << describe(frames()["Inbox"]);
+    // And it stays there: a late answer of the client does not take it off screen again.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_TRUE(inView()) << "Inbox is at " << describe(frames()["Inbox"]);
+    ASSERT_TRUE(session.plugBack());
+    ASSERT_TRUE(waitUntil([&] { return displaysAre(2); }, std::chrono::seconds(20)));
 }
 
 TEST_F(ProgramOnGnomeShellTest, ARestoreAfterARestartPutsTheWindowsBack) {
