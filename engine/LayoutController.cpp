@@ -271,6 +271,9 @@ void LayoutController::passAnswered(const RestorePass& pass, const RestoreResult
     if (late) {
         onChange();
     }
+    if (!isRestoring()) {
+        announceOpenings();
+    }
 }
 
 // MARK: Window events
@@ -288,6 +291,10 @@ void LayoutController::windowEvent(const WindowEvent& event) {
     if (event.kind == WindowEvent::Kind::appeared && preferences_->placeOpeningWindows()) {
         placeOpenedWindow(event.windowKey);
     }
+    // A window that went may open again at once: its place is told before the layout follows.
+    if (event.kind == WindowEvent::Kind::gone && !isRestoring()) {
+        announceOpenings();
+    }
     followDebouncer_->schedule(weakly(weak_from_this(), &LayoutController::followWindows));
 }
 
@@ -298,6 +305,50 @@ void LayoutController::followWindows() {
     }
     if (snapshotIfStillCurrent()) {
         onChange();
+    }
+    announceOpenings();
+}
+
+void LayoutController::announceOpenings() {
+    std::vector<Opening> openings;
+    const std::optional<SavedLayout> layout =
+        phase_ == Phase::stable && preferences_->placeOpeningWindows() &&
+                !currentSet_.displays.empty()
+            ? store_->layout(currentSet_.id)
+            : std::nullopt;
+    if (layout && windowSystem_->isTrusted()) {
+        const std::set<std::string> excluded = preferences_->excludedBundleIDs();
+        const std::vector<LiveWindow> live = included(windowSystem_->windows(), excluded);
+        std::vector<SavedWindow> unheld = included(layout->windows, excluded);
+        for (const auto& pair : WindowMatcher::match(live, unheld)) {
+            if (const auto held = std::find(unheld.begin(), unheld.end(), pair.saved);
+                held != unheld.end()) {
+                unheld.erase(held);
+            }
+        }
+        std::vector<Rect> screens;
+        for (const DisplayInfo& display : currentSet_.displays) {
+            screens.push_back(display.visibleFrame);
+        }
+        for (const SavedWindow& w : unheld) {
+            const std::optional<Rect> frame = RestorePlan::fittedFrame(w.frame, screens);
+            if (frame && !w.isMinimized && !w.isFullScreen) {
+                openings.push_back(Opening{w.bundleID, w.title, *frame,
+                                           w.isMaximizedHorizontally, w.isMaximizedVertically});
+            }
+        }
+    }
+    if (openings.empty() && !openingsAnnounced_) {
+        return;
+    }
+    openingsAnnounced_ = !openings.empty();
+    windowSystem_->expectOpenings(openings);
+}
+
+void LayoutController::withdrawOpenings() {
+    if (openingsAnnounced_) {
+        openingsAnnounced_ = false;
+        windowSystem_->expectOpenings({});
     }
 }
 
@@ -358,6 +409,8 @@ void LayoutController::beginSettling() {
     dropSnapshotAndSecondPass();
     // What the windows did just before is the desktop piling them, not the user.
     followDebouncer_->cancel();
+    // The frames were fitted to displays that are changing.
+    withdrawOpenings();
 }
 
 void LayoutController::scheduleSettle() {
@@ -394,6 +447,7 @@ void LayoutController::willSleep() {
     phase_ = Phase::asleep;
     eras_.beginNew();
     cancelTimers();
+    withdrawOpenings();
 }
 
 void LayoutController::didWake() {
@@ -452,6 +506,9 @@ void LayoutController::settle() {
             rescueStrandedWindows();
         }
         scheduleSnapshot();
+    }
+    if (!isRestoring()) {
+        announceOpenings();
     }
     onChange();
 }

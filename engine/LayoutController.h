@@ -131,6 +131,11 @@ private:
                             const RestoreResult& first);
     void runSecondPass(const SavedLayout& layout, const DisplaySet& set,
                        const RestoreResult& first);
+    // Tells the window system where windows that open now should go: the saved windows of the
+    // current layout that no open window holds. Only while stable and placing openings is on.
+    void announceOpenings();
+    // Takes what announceOpenings() told back, when it told anything.
+    void withdrawOpenings();
     // Brings every window that no display shows into view, and looks again a second later when
     // it moved any.
     void rescueStrandedWindows();
@@ -153,6 +158,7 @@ private:
     const std::shared_ptr<LayoutStore> store_;
     const std::shared_ptr<Preferences> preferences_;
     const std::shared_ptr<Scheduler> scheduler_;
+    bool openingsAnnounced_ = false;
     const Clock now_;
     const std::shared_ptr<Debouncer> settleDebouncer_;
     const std::shared_ptr<Debouncer> followDebouncer_;

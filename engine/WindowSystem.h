@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/LiveWindow.h"
+#include "engine/Opening.h"
 #include "engine/Rect.h"
 #include "engine/WindowMove.h"
 
@@ -33,6 +34,11 @@ public:
     // main thread; the default answers at once from moveAll().
     using MoveAnswers = std::function<void(std::vector<bool>)>;
     virtual void moveAllAsync(const std::vector<WindowMove>& moves, MoveAnswers answered);
+    // Where windows that open from now on should go (empty: nowhere in particular). A window
+    // system that can place a new window before it is first shown does so with the one opening
+    // of the same application and title; the default does nothing, and the controller places
+    // every window that appears anyway.
+    virtual void expectOpenings(const std::vector<Opening>& openings) { (void)openings; }
 };
 
 } // namespace plimsett

@@ -22,6 +22,8 @@ QString methodOf(HelperChannel::Request request) {
         return QStringLiteral("ListMonitors");
     case HelperChannel::Request::move:
         return QStringLiteral("MoveWindows");
+    case HelperChannel::Request::expect:
+        return QStringLiteral("ExpectWindows");
     }
     return {};
 }
@@ -89,8 +91,8 @@ bool GnomeShellChannel::isAnswering() const {
 QDBusMessage GnomeShellChannel::callMessage(Request request, const QJsonValue& argument) const {
     QDBusMessage call =
         QDBusMessage::createMethodCall(busName, objectPath, interfaceName, methodOf(request));
-    // The moves travel as one JSON text; the questions carry nothing.
-    if (request == Request::move) {
+    // The moves and the openings travel as one JSON text; the questions carry nothing.
+    if (request == Request::move || request == Request::expect) {
         call << QString::fromUtf8(QJsonDocument(argument.toArray()).toJson(QJsonDocument::Compact));
     }
     return call;

@@ -239,6 +239,10 @@ std::int64_t KWinScriptChannel::post(Request request, const QJsonValue& argument
         body.insert(QStringLiteral("op"), QStringLiteral("move"));
         body.insert(QStringLiteral("moves"), argument);
         break;
+    case Request::expect:
+        body.insert(QStringLiteral("op"), QStringLiteral("expect"));
+        body.insert(QStringLiteral("openings"), argument);
+        break;
     }
     return endpoint_->post(std::move(body));
 }

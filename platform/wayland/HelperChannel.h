@@ -21,7 +21,9 @@ class HelperChannel : public QObject {
     Q_OBJECT
 
 public:
-    enum class Request { windows, monitors, move };
+    // `expect` hands the helper the openings (where windows that open should go); its answer
+    // carries nothing.
+    enum class Request { windows, monitors, move, expect };
     using Answered = std::function<void(std::optional<QJsonValue>)>;
 
     ~HelperChannel() override = default;

@@ -18,6 +18,13 @@ namespace {
 // never handed to the compositor.
 constexpr double largestCoordinate = 1e6;
 
+// A frame the helpers take: finite, within reach of any real monitor, at least a point wide.
+bool isSendable(const Rect& frame) {
+    return frame.isFinite() && std::fabs(frame.x) <= largestCoordinate &&
+           std::fabs(frame.y) <= largestCoordinate && frame.width >= 1 && frame.height >= 1 &&
+           frame.width <= largestCoordinate && frame.height <= largestCoordinate;
+}
+
 std::optional<WindowRecord> recordFrom(const QJsonValue& value) {
     if (!value.isObject()) {
         return std::nullopt;
@@ -141,9 +148,7 @@ QJsonArray WaylandWindowSystem::request(const std::vector<WindowMove>& moves,
     for (std::size_t i = 0; i < moves.size(); ++i) {
         const auto* handle = dynamic_cast<const WaylandWindowHandle*>(moves[i].window.handle.get());
         const Rect frame = moves[i].frame.standardized();
-        if (handle == nullptr || !frame.isFinite() || std::fabs(frame.x) > largestCoordinate ||
-            std::fabs(frame.y) > largestCoordinate || !(frame.width >= 1) || !(frame.height >= 1) ||
-            frame.width > largestCoordinate || frame.height > largestCoordinate) {
+        if (handle == nullptr || !isSendable(frame)) {
             continue;
         }
         requests.append(QJsonObject{
@@ -155,6 +160,28 @@ QJsonArray WaylandWindowSystem::request(const std::vector<WindowMove>& moves,
         sent.push_back(i);
     }
     return requests;
+}
+
+void WaylandWindowSystem::expectOpenings(const std::vector<Opening>& openings) {
+    if (!channel_) {
+        return;
+    }
+    QJsonArray records;
+    for (const Opening& o : openings) {
+        const Rect frame = o.frame.standardized();
+        if (!isSendable(frame)) {
+            continue;
+        }
+        records.append(QJsonObject{
+            {QStringLiteral("appClass"), QString::fromStdString(o.bundleID)},
+            {QStringLiteral("title"), QString::fromStdString(o.title)},
+            {QStringLiteral("frame"), HelperJson::object(frame)},
+            {QStringLiteral("maximizeHorizontally"), o.maximizeHorizontally},
+            {QStringLiteral("maximizeVertically"), o.maximizeVertically},
+        });
+    }
+    channel_->requestAsync(HelperChannel::Request::expect, records, listingTimeout,
+                           [](const std::optional<QJsonValue>&) {});
 }
 
 std::vector<bool> WaylandWindowSystem::moveAll(const std::vector<WindowMove>& moves) {

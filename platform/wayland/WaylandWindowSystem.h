@@ -35,6 +35,10 @@ public:
     std::vector<bool> moveAll(const std::vector<WindowMove>& moves) override;
     // The same request, answered when the helper answers: the main thread goes on meanwhile.
     void moveAllAsync(const std::vector<WindowMove>& moves, MoveAnswers answered) override;
+    // Hands the helper the openings, without waiting: it puts a window that appears with the
+    // application and title of exactly one of them on its frame before the window is first
+    // shown.
+    void expectOpenings(const std::vector<Opening>& openings) override;
 
     // The windows of a `windows` answer, as windows() gives them: empty unless it is an array of
     // complete window records. Windows of `ownPid` are left out.

@@ -91,6 +91,27 @@ TEST_F(LayoutControllerFollowTest, AWindowThatOpensAgainGoesWhereItWasUnlessSwit
     reopen(editor);
     EXPECT_EQ(windows->frame(notes), notesFrame);
 
+    // When a window goes, and still once the layout has followed its application quitting, the
+    // desktop is told where it would go, so that it can put it there before it is first shown;
+    // a display change takes that back.
+    windows->close(notes);
+    controller->windowEvent({WindowEvent::Kind::gone, "closed"});
+    ASSERT_EQ(windows->openings().size(), 1u);
+    EXPECT_EQ(windows->openings()[0].title, "Notes");
+    EXPECT_EQ(windows->openings()[0].frame, notesFrame);
+    windows->close(report);
+    controller->windowEvent({WindowEvent::Kind::gone, "closed too"});
+    scheduler->advance(LayoutController::followDelay + 0.1);
+    EXPECT_EQ(windows->openings().size(), 2u);
+    controller->handle(DisplayEvent::screenParameters);
+    EXPECT_TRUE(windows->openings().empty());
+    scheduler->advance(LayoutController::settleDelay + 0.1);
+    EXPECT_EQ(windows->openings().size(), 2u);
+    const auto app = windows->addApp(editor);
+    notes = windows->addWindow(app, "Notes", Rect{200, 150, 800, 600});
+    controller->windowEvent({WindowEvent::Kind::appeared, windows->live(notes).handle->key()});
+    EXPECT_EQ(windows->frame(notes), notesFrame);
+
     preferences->setPlaceOpeningWindows(false);
     reopen(editor);
     EXPECT_EQ(windows->frame(notes), (Rect{200, 150, 800, 600}));

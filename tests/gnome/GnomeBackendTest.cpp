@@ -26,6 +26,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -165,6 +166,17 @@ TEST_F(GnomeBackendTest, MovesAPassAtOnceAndFailsAWindowClosedJustBefore) {
     EXPECT_TRUE(near(session.frame("Left")->frame, Rect{50, 60, 300, 250}));
     EXPECT_FALSE(windowSystem.move(*gone, Rect{50, 60, 300, 250}));
     EXPECT_FALSE(windowSystem.move(*left, Rect{NAN, 0, 300, 250}));
+}
+
+TEST_F(GnomeBackendTest, AWindowThatOpensIsOnItsExpectedFrameFromItsFirstFrameOn) {
+    const Rect expected{2100, 200, 500, 350};
+    windowSystem.expectOpenings({Opening{"org.example.Placed", "Expected", expected}});
+    WaylandClient client("org.example.Placed");
+    client.open("Expected", 500, 350);
+    ASSERT_TRUE(waitUntil([&] { return session.firstFrame("Expected").has_value(); }));
+    EXPECT_TRUE(near(*session.firstFrame("Expected"), expected))
+        << describe(*session.firstFrame("Expected"));
+    EXPECT_TRUE(near(session.frame("Expected")->frame, expected));
 }
 
 // What the Shell wrote to its log after `from` bytes.

@@ -232,9 +232,12 @@ TEST_F(ProgramOnGnomeShellTest, TheLayoutFollowsAMoveAndAWindowOpenedAgainGoesBa
     expected["Inbox"] = moved;
     expectAllBack(expected);
 
-    // Closed, and opened again by a new process of its application: where it was saved, on the
-    // second monitor, not where the Shell opens new windows.
+    // Closed with its application's other window, and opened again a while later by a new
+    // process of the application: where it was saved, on the second monitor, not where the
+    // Shell opens new windows.
+    notes.close("Shopping");
     notes.close("Letter");
+    std::this_thread::sleep_for(std::chrono::seconds(2));
     WaylandClient again("org.example.Notes");
     again.open("Letter", 600, 420);
     EXPECT_TRUE(waitUntil(
@@ -243,6 +246,11 @@ TEST_F(ProgramOnGnomeShellTest, TheLayoutFollowsAMoveAndAWindowOpenedAgainGoesBa
         },
         std::chrono::seconds(10)))
         << "Letter is at " << describe(frames()["Letter"]);
+    // It was there from its first frame on: the extension put it there before the Shell
+    // painted it, and did not let it jump.
+    ASSERT_TRUE(session.firstFrame("Letter"));
+    EXPECT_TRUE(near(*session.firstFrame("Letter"), saved.at("Letter")))
+        << "first painted at " << describe(*session.firstFrame("Letter"));
 }
 
 TEST_F(ProgramOnGnomeShellTest, WindowsGoBackOnMonitorsOfMixedScales) {

@@ -140,6 +140,16 @@ TEST_F(KWinBackendTest, ReportsOutputsWithTheirWorkAreasAndTellsWhenTheyChange) 
     EXPECT_EQ(provider.currentDisplaySet().id, twoOutputs);
 }
 
+TEST_F(KWinBackendTest, AWindowThatOpensTakesItsExpectedFrame) {
+    auto channel = std::make_shared<KWinScriptChannel>(session->bus());
+    ASSERT_TRUE(channel->load()) << channel->problem();
+    const Rect expected{1400, 150, 400, 300};
+    WaylandWindowSystem(channel).expectOpenings({Opening{"org.plimsett.Placed", "Expected", expected}});
+    auto client = session->startClient("org.plimsett.Placed", "400x300", {"Expected"});
+    EXPECT_TRUE(waitUntil([&] { return near(inspector->frames().at("Expected"), expected); }))
+        << "Expected is at x " << inspector->frames().at("Expected").x;
+}
+
 TEST_F(KWinBackendTest, HostileRequestsAreRefusedWithAReasonAndKWinGoesOn) {
     auto client = session->startClient("org.plimsett.Notes", "400x300", {"Target"});
     auto channel = std::make_shared<KWinScriptChannel>(session->bus());

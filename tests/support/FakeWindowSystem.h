@@ -79,8 +79,12 @@ public:
     // Each move as move() does it; an accepted one then maximises as asked.
     std::vector<bool> moveAll(const std::vector<WindowMove>& moves) override;
     void moveAllAsync(const std::vector<WindowMove>& moves, MoveAnswers answered) override;
+    void expectOpenings(const std::vector<Opening>& openings) override { openings_ = openings; }
+    // What the controller last said windows that open should take.
+    const std::vector<Opening>& openings() const { return openings_; }
 
 private:
+    std::vector<Opening> openings_;
     class Handle;
     struct App {
         std::string bundleID;

@@ -30,6 +30,7 @@ const MAX_REQUEST_CHARS = 1 << 20;
 const MAX_MOVES = 2000;
 const MAX_COORDINATE = 1000000;
 const MAX_MENU_ITEMS = 64;
+const MAX_TEXT = 4096;
 // A window's changes are told at most this often (a drag is one report a quarter second).
 const WINDOW_REPORT_MS = 250;
 
@@ -45,6 +46,9 @@ const SHELL_INTERFACE = `
     <method name="MoveWindows">
       <arg type="s" direction="in" name="moves"/>
       <arg type="s" direction="out" name="results"/>
+    </method>
+    <method name="ExpectWindows">
+      <arg type="s" direction="in" name="openings"/>
     </method>
     <method name="ListMonitors">
       <arg type="s" direction="out" name="monitors"/>
@@ -194,6 +198,34 @@ function parseMoves(json) {
     return {moves: requests};
 }
 
+// The openings of an ExpectWindows call (where windows that open should go), or the reason they
+// are refused.
+function parseOpenings(json) {
+    if (typeof json !== 'string' || json.length > MAX_REQUEST_CHARS)
+        return {error: `the openings are not a text of at most ${MAX_REQUEST_CHARS} characters`};
+    let openings;
+    try {
+        openings = JSON.parse(json);
+    } catch (e) {
+        return {error: `the openings are not JSON: ${e.message}`};
+    }
+    if (!Array.isArray(openings) || openings.length > MAX_MOVES)
+        return {error: `the openings are not a list of at most ${MAX_MOVES}`};
+    for (const [index, o] of openings.entries()) {
+        if (o === null || typeof o !== 'object' || typeof o.appClass !== 'string' ||
+            typeof o.title !== 'string' || o.appClass.length > MAX_TEXT ||
+            o.title.length > MAX_TEXT)
+            return {error: `opening ${index} has no application and title (texts)`};
+        const problem = frameProblem(o.frame) ??
+            (['maximizeHorizontally', 'maximizeVertically']
+                .some(k => k in o && typeof o[k] !== 'boolean')
+                ? 'a maximise flag is not true or false' : null);
+        if (problem)
+            return {error: `opening ${index}: ${problem}`};
+    }
+    return {openings};
+}
+
 // One requested move, checked by the caller's rule: a window to maximise again is done when it
 // is maximised that way with its centre in the target, any other one when its frame is the target
 // and has stayed so for MOVE_STABLE_MS.
@@ -288,8 +320,9 @@ function errorReply(invocation, message) {
 // most every WINDOW_REPORT_MS. Reports that fall together go out as one signal. A window is told
 // of once it is first shown, when the Shell has placed it.
 class WindowReporter {
-    constructor(send) {
+    constructor(send, place) {
         this._send = send;
+        this._place = place;
         this._windows = new Map();
         this._queue = [];
         this._flushId = 0;
@@ -329,6 +362,8 @@ class WindowReporter {
         state.ids.push(window.connect('shown', () => {
             if (!state.shown && isApplicationWindow(window)) {
                 state.shown = true;
+                // Before the Shell paints it: on the frame the program expects it to take.
+                this._place(window);
                 state.last = GLib.get_monotonic_time() / 1000;
                 this._queueReport(state.id, 'appeared');
             }
@@ -409,14 +444,20 @@ class ShellService {
         this._signals.push([global.display,
             global.display.connect('workareas-changed',
                 () => this._exported.emit_signal('WorkAreasChanged', null))]);
+        this._openings = [];
         this._reporter = new WindowReporter(events => this._exported?.emit_signal(
-            'WindowsChanged', new GLib.Variant('(s)', [events])));
+            'WindowsChanged', new GLib.Variant('(s)', [events])), window => this._placeOpening(window));
         this._reporter.start();
     }
 
     stop() {
         this._reporter?.stop();
         this._reporter = null;
+        if (this._openingsWatch)
+            Gio.bus_unwatch_name(this._openingsWatch);
+        this._openingsWatch = 0;
+        this._openingsSender = null;
+        this._openings = [];
         for (const [object, id] of this._signals)
             object.disconnect(id);
         this._signals = [];
@@ -485,6 +526,47 @@ class ShellService {
             }
         });
         this._pendingTimers.add(id);
+    }
+
+    ExpectWindowsAsync([openingsJson], invocation) {
+        const parsed = parseOpenings(openingsJson);
+        if (parsed.error) {
+            errorReply(invocation, parsed.error);
+            return;
+        }
+        this._openings = parsed.openings;
+        // They hold while the program that sent them runs.
+        const sender = invocation.get_sender();
+        if (sender !== this._openingsSender) {
+            if (this._openingsWatch)
+                Gio.bus_unwatch_name(this._openingsWatch);
+            this._openingsSender = sender;
+            this._openingsWatch = sender ? Gio.bus_watch_name_on_connection(Gio.DBus.session,
+                sender, Gio.BusNameWatcherFlags.NONE, null, () => {
+                    this._openings = [];
+                }) : 0;
+        }
+        invocation.return_value(null);
+    }
+
+    // A window that has just appeared takes the frame of the one opening of its application and
+    // title, unless another open window has them too (then the program's matcher decides).
+    _placeOpening(window) {
+        try {
+            const appClass = window.get_wm_class() ?? '';
+            const title = window.get_title() ?? '';
+            const same = o => o.appClass === appClass && o.title === title;
+            const index = this._openings.findIndex(same);
+            if (index < 0 || this._openings.findIndex((o, i) => i > index && same(o)) >= 0)
+                return;
+            if (applicationWindows().some(w => w !== window &&
+                (w.get_wm_class() ?? '') === appClass && (w.get_title() ?? '') === title))
+                return;
+            const [opening] = this._openings.splice(index, 1);
+            new PendingMove({...opening, id: String(window.get_id())}, windowsById()).start();
+        } catch (e) {
+            log(`Plimsett: a window that opened was left where the Shell put it (${e.message})`);
+        }
     }
 
     ListMonitorsAsync(_params, invocation) {

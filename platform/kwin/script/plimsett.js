@@ -366,6 +366,63 @@ function moveWindows(id, moves) {
     timer.start();
 }
 
+// Where windows that open should go, as the program last said: {appClass, title, frame,
+// maximizeHorizontally, maximizeVertically}.
+var openings = [];
+var maxText = 4096;
+
+function openingsProblem(list) {
+    if (!Array.isArray(list) || list.length > maxMoves) {
+        return "the openings are not a list of at most " + maxMoves;
+    }
+    for (var i = 0; i < list.length; ++i) {
+        var o = list[i];
+        if (o === null || typeof o !== "object" || typeof o.appClass !== "string" ||
+            typeof o.title !== "string" || o.appClass.length > maxText ||
+            o.title.length > maxText) {
+            return "opening " + i + " has no application and title (texts)";
+        }
+        var problem = moveProblem(o);
+        if (problem !== "") {
+            return "opening " + i + ": " + problem;
+        }
+    }
+    return "";
+}
+
+// A window that has just appeared takes the frame of the one opening of its application and
+// title, before KWin shows it, unless another open window has them too (then the program's
+// matcher decides).
+function placeOpening(w) {
+    var appClass = text(w.resourceClass);
+    var title = text(w.caption);
+    var found = -1;
+    for (var i = 0; i < openings.length; ++i) {
+        if (openings[i].appClass === appClass && openings[i].title === title) {
+            if (found >= 0) {
+                return;
+            }
+            found = i;
+        }
+    }
+    if (found < 0) {
+        return;
+    }
+    var windows = allWindows();
+    for (var j = 0; j < windows.length; ++j) {
+        if (windows[j] !== w && isListed(windows[j]) && text(windows[j].resourceClass) === appClass &&
+            text(windows[j].caption) === title) {
+            return;
+        }
+    }
+    var o = openings.splice(found, 1)[0];
+    w.frameGeometry = {x: Math.round(o.frame.x), y: Math.round(o.frame.y),
+                       width: Math.round(o.frame.width), height: Math.round(o.frame.height)};
+    if (o.maximizeHorizontally === true || o.maximizeVertically === true) {
+        w.setMaximize(o.maximizeVertically === true, o.maximizeHorizontally === true);
+    }
+}
+
 function refuse(id, problem) {
     call("reply", JSON.stringify({id: id, error: problem}));
 }
@@ -378,6 +435,14 @@ function handleRequest(r) {
         call("reply", JSON.stringify({id: r.id, result: listWindows()}));
     } else if (r.op === "monitors") {
         call("reply", JSON.stringify({id: r.id, result: listOutputs()}));
+    } else if (r.op === "expect") {
+        var wrong = openingsProblem(r.openings);
+        if (wrong !== "") {
+            refuse(r.id, wrong);
+        } else {
+            openings = r.openings;
+            call("reply", JSON.stringify({id: r.id, result: true}));
+        }
     } else if (r.op === "move") {
         var problem = movesProblem(r.moves);
         if (problem !== "") {
@@ -430,6 +495,8 @@ watchdog.singleShot = false;
 watchdog.timeout.connect(function () {
     if (running && Date.now() - lastPoll > 30000) {
         lastPoll = Date.now();
+        // What the program said of windows to come holds only while it answers.
+        openings = [];
         poll();
     }
 });
@@ -559,6 +626,11 @@ function followWindow(w, appeared) {
     connectIfThereTo(w.maximizedChanged, changed);
     connectIfThereTo(w.fullScreenChanged, changed);
     if (appeared && isListed(w)) {
+        try {
+            placeOpening(w);
+        } catch (e) {
+            // Left where KWin put it; the program places it when it hears of it.
+        }
         var id = windowID(w);
         lastReport[id] = Date.now();
         queueReport(id, "appeared");

@@ -11,6 +11,7 @@ const PROBE_INTERFACE = `
 <node>
   <interface name="tamblin_engineering.Plimsett.TestProbe">
     <method name="Frames"><arg type="s" direction="out"/></method>
+    <method name="FirstFrame"><arg type="s" direction="in"/><arg type="s" direction="out"/></method>
     <method name="Unplug"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
     <method name="PlugBack"><arg type="b" direction="out"/></method>
     <method name="SetScale"><arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
@@ -76,6 +77,35 @@ function isSensitive(item) {
 }
 
 class Probe {
+    constructor() {
+        // Where each window was when the Shell first painted it, by title (the latest window of
+        // that title).
+        this._firstFrames = new Map();
+        // A window's actor is mapped when the Shell first shows it, and painted with the next
+        // frame of the stage: its frame then is where it was first seen. (The actor's own
+        // first-frame signal is not emitted on a headless Shell.)
+        this._mapped = new Set();
+        this._mapId = global.window_manager.connect('map', (_wm, actor) =>
+            this._mapped.add(actor.get_meta_window()));
+        this._paintId = global.stage.connect('after-paint', () => {
+            for (const window of this._mapped) {
+                const r = window.get_frame_rect();
+                this._firstFrames.set(window.get_title(),
+                    {x: r.x, y: r.y, width: r.width, height: r.height});
+            }
+            this._mapped.clear();
+        });
+    }
+
+    destroy() {
+        global.window_manager.disconnect(this._mapId);
+        global.stage.disconnect(this._paintId);
+    }
+
+    FirstFrame(title) {
+        return JSON.stringify(this._firstFrames.get(title) ?? null);
+    }
+
     Frames() {
         const frames = global.get_window_actors().map(actor => {
             const window = actor.get_meta_window();
@@ -255,7 +285,8 @@ class Probe {
 
 class ProbeExtension {
     enable() {
-        this._exported = Gio.DBusExportedObject.wrapJSObject(PROBE_INTERFACE, new Probe());
+        this._probe = new Probe();
+        this._exported = Gio.DBusExportedObject.wrapJSObject(PROBE_INTERFACE, this._probe);
         this._exported.export(Gio.DBus.session, '/tamblin_engineering/Plimsett/TestProbe');
         this._nameId = Gio.bus_own_name_on_connection(Gio.DBus.session,
             'tamblin_engineering.Plimsett.TestProbe', Gio.BusNameOwnerFlags.NONE, null, null);
@@ -267,5 +298,7 @@ class ProbeExtension {
         Gio.bus_unown_name(this._nameId);
         this._exported.unexport();
         this._exported = null;
+        this._probe.destroy();
+        this._probe = null;
     }
 }

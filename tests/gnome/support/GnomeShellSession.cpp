@@ -226,6 +226,17 @@ bool GnomeShellSession::plugBack() {
     return probeCall("PlugBack", {}) == "true";
 }
 
+std::optional<Rect> GnomeShellSession::firstFrame(const std::string& title) {
+    const QJsonObject o =
+        QJsonDocument::fromJson(QByteArray::fromStdString(probeCall("FirstFrame", {title})))
+            .object();
+    if (o.isEmpty()) {
+        return std::nullopt;
+    }
+    return Rect{o["x"].toDouble(), o["y"].toDouble(), o["width"].toDouble(),
+                o["height"].toDouble()};
+}
+
 bool GnomeShellSession::setScale(const std::string& connector, double scale) {
     return probeCall("SetScale", {connector, std::to_string(scale)}) == "true";
 }

@@ -46,6 +46,8 @@ public:
     // Read through the probe, not through Plimsett's extension: every window's title and frame.
     std::vector<Frame> frames();
     std::optional<Frame> frame(const std::string& title);
+    // Where the window of that title (the latest one) was when the Shell first painted it.
+    std::optional<Rect> firstFrame(const std::string& title);
     // Takes Meta-1 out of the layout, and puts the saved layout back (temporary configurations).
     bool unplugSecondMonitor();
     bool plugBack();

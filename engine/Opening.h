@@ -1,0 +1,22 @@
+#pragma once
+
+#include "engine/Rect.h"
+
+#include <string>
+
+namespace plimsett {
+
+// Where a window that opens should go: a saved window of the current layout that no open window
+// holds now, its frame fitted to today's displays. A desktop that places new windows itself can
+// put one there before its first frame is shown.
+struct Opening {
+    std::string bundleID;
+    std::string title;
+    Rect frame;
+    bool maximizeHorizontally = false;
+    bool maximizeVertically = false;
+
+    bool operator==(const Opening&) const = default;
+};
+
+} // namespace plimsett
