@@ -256,6 +256,9 @@ void LayoutController::runPass(const SavedLayout* layout, const std::vector<Disp
             lastRestore_ = LastRestore{now_(), pass.plan().counts()};
         }
         pass.finish(pass.plan().counts(), eras_);
+        if (!isRestoring()) {
+            announceOpenings();
+        }
         return;
     }
     ++passesInFlight_;
