@@ -87,7 +87,7 @@ TEST_F(GnomeBackendTest, ListsTheNormalWindowsOfEachApplicationInOrder) {
         const std::vector<LiveWindow> now = windowSystem.windows();
         const LiveWindow* photo = find(now, "Photo");
         return photo != nullptr && photo->isMaximizedHorizontally && photo->isMaximizedVertically &&
-               photo->frame.width == 1920;
+               isMonitorWide(photo->frame);
     }));
 
     const std::vector<LiveWindow> windows = windowSystem.windows();
