@@ -18,12 +18,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 
 namespace plimsett {
 namespace {
@@ -88,10 +88,11 @@ protected:
         if (target.is_relative()) {
             target = fs::path(PLIMSETT_SOURCE_DIR) / target;
         }
-        std::smatch version;
-        const std::string name = target.filename().string();
-        if (std::regex_search(name, version, std::regex("gnome(\\d+)")) &&
-            std::stoi(version[1]) != GnomeShellSession::shellMajorVersion()) {
+        const QRegularExpressionMatch version =
+            QRegularExpression(QStringLiteral("gnome(\\d+)"))
+                .match(QString::fromStdString(target.filename().string()));
+        if (version.hasMatch() &&
+            version.captured(1).toInt() != GnomeShellSession::shellMajorVersion()) {
             std::cout << "not writing " << target << ": this is GNOME Shell "
                       << GnomeShellSession::shellMajorVersion() << "\n";
             return;
