@@ -239,7 +239,15 @@ class Probe {
         const item = indicator.menu._getMenuItems().find(i => i.label?.text === title);
         if (!item || !isSensitive(item))
             return false;
-        item.activate(null);
+        // A switch item's activate() reads the event (a key press may keep the menu open);
+        // without one it is toggled and announced as a click does it.
+        if (typeof item.toggle === 'function') {
+            item.toggle();
+            item.emit('activate', null);
+            indicator.menu.close();
+        } else {
+            item.activate(null);
+        }
         return true;
     }
 
