@@ -313,6 +313,9 @@ void LayoutController::followWindows() {
 }
 
 void LayoutController::announceOpenings() {
+    if (!windowSystem_->placesOpenings()) {
+        return;
+    }
     std::vector<Opening> openings;
     const std::optional<SavedLayout> layout =
         phase_ == Phase::stable && preferences_->placeOpeningWindows() &&

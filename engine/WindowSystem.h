@@ -39,6 +39,9 @@ public:
     // of the same application and title; the default does nothing, and the controller places
     // every window that appears anyway.
     virtual void expectOpenings(const std::vector<Opening>& openings) { (void)openings; }
+    // Whether expectOpenings() does anything here; the controller works the openings out only
+    // for a window system that uses them.
+    virtual bool placesOpenings() const { return false; }
 };
 
 } // namespace plimsett

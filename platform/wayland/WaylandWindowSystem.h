@@ -39,6 +39,7 @@ public:
     // application and title of exactly one of them on its frame before the window is first
     // shown.
     void expectOpenings(const std::vector<Opening>& openings) override;
+    bool placesOpenings() const override { return true; }
 
     // The windows of a `windows` answer, as windows() gives them: empty unless it is an array of
     // complete window records. Windows of `ownPid` are left out.

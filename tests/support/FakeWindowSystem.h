@@ -80,6 +80,7 @@ public:
     std::vector<bool> moveAll(const std::vector<WindowMove>& moves) override;
     void moveAllAsync(const std::vector<WindowMove>& moves, MoveAnswers answered) override;
     void expectOpenings(const std::vector<Opening>& openings) override { openings_ = openings; }
+    bool placesOpenings() const override { return true; }
     // What the controller last said windows that open should take.
     const std::vector<Opening>& openings() const { return openings_; }
 

@@ -174,56 +174,62 @@ function frameProblem(frame) {
     return null;
 }
 
+// Why a move or an opening cannot be used, or null: its frame, then its maximise flags.
+function moveProblem(request) {
+    const problem = frameProblem(request.frame);
+    if (problem)
+        return problem;
+    const flag = ['maximizeHorizontally', 'maximizeVertically']
+        .find(key => key in request && typeof request[key] !== 'boolean');
+    return flag ? `${flag} is not true or false` : null;
+}
+
+// The list of objects in a request's JSON text, or the reason it is refused as a whole.
+function parseList(json, what) {
+    if (typeof json !== 'string' || json.length > MAX_REQUEST_CHARS)
+        return {error: `the ${what}s are not a text of at most ${MAX_REQUEST_CHARS} characters`};
+    let list;
+    try {
+        list = JSON.parse(json);
+    } catch (e) {
+        return {error: `the ${what}s are not JSON: ${e.message}`};
+    }
+    if (!Array.isArray(list))
+        return {error: `the ${what}s are not a list`};
+    if (list.length > MAX_MOVES)
+        return {error: `${list.length} ${what}s in one call; at most ${MAX_MOVES} are taken`};
+    const index = list.findIndex(o => o === null || typeof o !== 'object' || Array.isArray(o));
+    if (index >= 0)
+        return {error: `${what} ${index} is not an object`};
+    return {list};
+}
+
 // The moves of a MoveWindows call, or the reason they are refused as a whole. A move whose frame
 // or flags are unusable is kept, with its problem, so that its answer can say so.
 function parseMoves(json) {
-    if (typeof json !== 'string' || json.length > MAX_REQUEST_CHARS)
-        return {error: `the moves are not a text of at most ${MAX_REQUEST_CHARS} characters`};
-    let requests;
-    try {
-        requests = JSON.parse(json);
-    } catch (e) {
-        return {error: `the moves are not JSON: ${e.message}`};
-    }
-    if (!Array.isArray(requests))
-        return {error: 'the moves are not a list'};
-    if (requests.length > MAX_MOVES)
-        return {error: `${requests.length} moves in one call; at most ${MAX_MOVES} are taken`};
-    for (const [index, r] of requests.entries()) {
-        if (r === null || typeof r !== 'object' || Array.isArray(r))
-            return {error: `move ${index} is not an object`};
-        if (typeof r.id !== 'string' || r.id.length === 0 || r.id.length > 32)
-            return {error: `move ${index} has no window id (a text)`};
-    }
-    return {moves: requests};
+    const parsed = parseList(json, 'move');
+    const index = parsed.list?.findIndex(r =>
+        typeof r.id !== 'string' || r.id.length === 0 || r.id.length > 32) ?? -1;
+    if (index >= 0)
+        return {error: `move ${index} has no window id (a text)`};
+    return parsed.error ? parsed : {moves: parsed.list};
 }
 
 // The openings of an ExpectWindows call (where windows that open should go), or the reason they
 // are refused.
 function parseOpenings(json) {
-    if (typeof json !== 'string' || json.length > MAX_REQUEST_CHARS)
-        return {error: `the openings are not a text of at most ${MAX_REQUEST_CHARS} characters`};
-    let openings;
-    try {
-        openings = JSON.parse(json);
-    } catch (e) {
-        return {error: `the openings are not JSON: ${e.message}`};
-    }
-    if (!Array.isArray(openings) || openings.length > MAX_MOVES)
-        return {error: `the openings are not a list of at most ${MAX_MOVES}`};
-    for (const [index, o] of openings.entries()) {
-        if (o === null || typeof o !== 'object' || typeof o.appClass !== 'string' ||
-            typeof o.title !== 'string' || o.appClass.length > MAX_TEXT ||
-            o.title.length > MAX_TEXT)
+    const parsed = parseList(json, 'opening');
+    if (parsed.error)
+        return parsed;
+    for (const [index, o] of parsed.list.entries()) {
+        if (typeof o.appClass !== 'string' || typeof o.title !== 'string' ||
+            o.appClass.length > MAX_TEXT || o.title.length > MAX_TEXT)
             return {error: `opening ${index} has no application and title (texts)`};
-        const problem = frameProblem(o.frame) ??
-            (['maximizeHorizontally', 'maximizeVertically']
-                .some(k => k in o && typeof o[k] !== 'boolean')
-                ? 'a maximise flag is not true or false' : null);
+        const problem = moveProblem(o);
         if (problem)
             return {error: `opening ${index}: ${problem}`};
     }
-    return {openings};
+    return {openings: parsed.list};
 }
 
 // One requested move, checked by the caller's rule: a window to maximise again is done when it
@@ -232,11 +238,7 @@ function parseOpenings(json) {
 class PendingMove {
     constructor(request, windows) {
         this.id = request.id;
-        this.problem = frameProblem(request.frame);
-        for (const key of ['maximizeHorizontally', 'maximizeVertically']) {
-            if (!this.problem && key in request && typeof request[key] !== 'boolean')
-                this.problem = `${key} is not true or false`;
-        }
+        this.problem = moveProblem(request);
         const frame = this.problem ? {x: 0, y: 0, width: 0, height: 0} : request.frame;
         this.target = {
             x: Math.round(frame.x),
