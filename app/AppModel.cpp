@@ -1,12 +1,12 @@
 #include "app/AppModel.h"
 
-#include "app/windows/ExcludeAppsView.h"
 #include "app/desktop/MainQueueScheduler.h"
 #include "app/desktop/NoDesktopBackend.h"
-#include "app/windows/OnboardingView.h"
-#include "app/windows/PreferencesView.h"
 #include "app/desktop/QSettingsDefaultsDatabase.h"
 #include "app/desktop/QtTimerApi.h"
+#include "app/windows/ExcludeAppsView.h"
+#include "app/windows/OnboardingView.h"
+#include "app/windows/PreferencesView.h"
 #include "platform/AccessibilityWatcher.h"
 
 #ifdef __APPLE__
@@ -115,7 +115,12 @@ std::optional<SavedLayout> AppModel::saveNow() {
 }
 
 void AppModel::accessGranted() {
+#ifdef __APPLE__
     controller_->snapshotNow();
+#else
+    // The windows may lie piled by a display change nobody saw: settle before saving anything.
+    controller_->accessReturned();
+#endif
     emit changed();
 }
 

@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -28,21 +30,47 @@ QString shownTitle(const QAction* action) {
 StatusMenuBus::StatusMenuBus(StatusMenuController& menu, QObject* parent)
     : QObject(parent), menu_(menu) {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    registered_ = bus.isConnected() &&
-                  bus.registerObject(QString::fromLatin1(objectPath), this,
-                                     QDBusConnection::ExportAllSlots) &&
-                  bus.registerService(QString::fromLatin1(busName));
+    if (!bus.isConnected() || !bus.registerObject(QString::fromLatin1(objectPath), this,
+                                                  QDBusConnection::ExportAllSlots)) {
+        return;
+    }
+    const QString name = QString::fromLatin1(busName);
+    const QDBusReply<QString> owner = bus.interface()->serviceOwner(name);
+    if (owner.isValid() && owner.value() == bus.baseService()) {
+        registered_ = true;
+        return;
+    }
+    registered_ = claimedName_ = bus.registerService(name);
 }
 
 StatusMenuBus::~StatusMenuBus() {
-    if (registered_) {
-        QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (claimedName_) {
         bus.unregisterService(QString::fromLatin1(busName));
+    }
+    if (bus.isConnected()) {
         bus.unregisterObject(QString::fromLatin1(objectPath));
     }
 }
 
+bool StatusMenuBus::callerIsTheShell() {
+    if (!calledFromDBus()) {
+        return true;
+    }
+    const QDBusReply<QString> shell =
+        connection().interface()->serviceOwner(QStringLiteral("org.gnome.Shell"));
+    if (shell.isValid() && shell.value() == message().service()) {
+        return true;
+    }
+    sendErrorReply(QDBusError::AccessDenied,
+                   QStringLiteral("Plimsett's menu answers GNOME Shell alone"));
+    return false;
+}
+
 QString StatusMenuBus::GetItems() {
+    if (!callerIsTheShell()) {
+        return {};
+    }
     QMenu menu;
     menu_.fill(menu);
     QJsonArray items;
@@ -60,6 +88,9 @@ QString StatusMenuBus::GetItems() {
 }
 
 bool StatusMenuBus::Activate(uint index, const QString& title) {
+    if (!callerIsTheShell()) {
+        return false;
+    }
     auto menu = std::make_shared<QMenu>();
     menu_.fill(*menu);
     const QList<QAction*> actions = menu->actions();

@@ -66,7 +66,9 @@ void LayoutController::onChange() const {
 // MARK: Snapshots
 
 std::optional<SavedLayout> LayoutController::takeSnapshot(const DisplaySet& set) {
-    if (!windowSystem_->isTrusted() || set.displays.empty()) {
+    // Across a gap in access the windows may lie where the desktop piled them for a display
+    // change nobody saw: nothing is saved until the settle after access returned.
+    if (gapUnsettled_ || !windowSystem_->isTrusted() || set.displays.empty()) {
         return std::nullopt;
     }
     std::vector<SavedWindow> windows;
@@ -121,6 +123,9 @@ bool LayoutController::snapshotIfStillCurrent() {
 }
 
 std::optional<SavedLayout> LayoutController::snapshotNow() {
+    if (gapUnsettled_) {
+        return std::nullopt;
+    }
     const DisplaySet set = displayProvider_->currentDisplaySet();
     if (set.displays.empty()) {
         return std::nullopt;
@@ -287,8 +292,8 @@ bool LayoutController::isRestoring() const {
 
 void LayoutController::windowEvent(const WindowEvent& event) {
     // While settling, the windows move because displays went or came: that is never the layout
-    // to keep. Asleep, nothing is looked at.
-    if (phase_ != Phase::stable) {
+    // to keep. Asleep or without access, nothing is looked at.
+    if (phase_ != Phase::stable || accessMissing_) {
         return;
     }
     if (event.kind == WindowEvent::Kind::appeared && preferences_->placeOpeningWindows()) {
@@ -440,7 +445,10 @@ void LayoutController::handle(DisplayEvent event) {
         return;
     }
     beginSettling();
-    scheduleSettle();
+    // Without access the displays cannot be read; the settle waits for accessReturned().
+    if (!accessMissing_) {
+        scheduleSettle();
+    }
 }
 
 void LayoutController::willSleep() {
@@ -459,7 +467,33 @@ void LayoutController::willSleep() {
 void LayoutController::didWake() {
     phase_ = Phase::settling;
     pendingEvents_.insert(DisplayEvent::wake);
-    scheduleSettle();
+    if (!accessMissing_) {
+        scheduleSettle();
+    }
+}
+
+void LayoutController::accessLost() {
+    accessMissing_ = true;
+    gapUnsettled_ = true;
+    // What was waiting was planned for a desktop that can no longer be seen.
+    if (phase_ == Phase::stable) {
+        beginSettling();
+    } else {
+        eras_.beginNew();
+    }
+    cancelTimers();
+    onChange();
+}
+
+void LayoutController::accessReturned() {
+    accessMissing_ = false;
+    // The gap may have hidden a display change: settle as after a reconfiguration.
+    pendingEvents_.insert(DisplayEvent::reconfigured);
+    if (phase_ != Phase::asleep) {
+        beginSettling();
+        scheduleSettle();
+    }
+    onChange();
 }
 
 bool LayoutController::shouldRestore(bool identifierChanged,
@@ -500,6 +534,9 @@ void LayoutController::settle() {
     events.swap(pendingEvents_);
     currentSet_ = std::move(set);
     phase_ = Phase::stable;
+    if (!accessMissing_) {
+        gapUnsettled_ = false;
+    }
     std::optional<SavedLayout> layout;
     if (shouldRestore(currentSet_.id != previousID, events) && !currentSet_.displays.empty()) {
         layout = layoutToRestore(currentSet_);

@@ -77,6 +77,14 @@ public:
     // then must still be the current one), and a window that appears goes where the current
     // layout saved it, when the preference allows.
     void windowEvent(const WindowEvent& event);
+    // The helper inside the compositor that reaches the windows went away. Until it is back the
+    // controller waits in settling (or asleep), settles nothing and saves nothing: whatever it
+    // could read would be an empty or piled-up desktop.
+    void accessLost();
+    // The window system can be reached again. The gap may have hidden a display change, so it
+    // counts as a reconfiguration and the controller settles anew; nothing is saved before that
+    // settle. Also right when access was never lost.
+    void accessReturned();
 
     // One restore pass of `layout` onto `displays`; `done` always gets counts.
     void restore(const SavedLayout& layout, const std::vector<DisplayInfo>& displays,
@@ -90,6 +98,7 @@ public:
     static std::optional<Rect> fittedFrame(const Rect& frame, const std::vector<Rect>& screens);
 
     Phase phase() const { return phase_; }
+    bool accessMissing() const { return accessMissing_; }
     const DisplaySet& currentSet() const { return currentSet_; }
     const std::set<DisplayEvent>& pendingEvents() const { return pendingEvents_; }
     const std::optional<Date>& lastSnapshotAt() const { return lastSnapshotAt_; }
@@ -166,6 +175,10 @@ private:
     std::shared_ptr<ScheduledTask> secondPassTask_;
     std::set<DisplayEvent> pendingEvents_;
     Phase phase_ = Phase::stable;
+    // Between accessLost() and accessReturned().
+    bool accessMissing_ = false;
+    // From accessLost() until the first settle after access returned: no snapshot of any kind.
+    bool gapUnsettled_ = false;
     DisplaySet currentSet_;
     std::optional<Date> lastSnapshotAt_;
     std::optional<LastRestore> lastRestore_;

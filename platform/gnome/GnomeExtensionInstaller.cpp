@@ -1,13 +1,16 @@
 #include "platform/gnome/GnomeExtensionInstaller.h"
 
+#include "engine/AtomicFile.h"
 #include "platform/gnome/GnomeShellChannel.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -57,17 +60,34 @@ std::optional<QString> run(const QString& program, const QStringList& arguments,
     return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
 }
 
+// The program that runs now, as the extension will find it behind the owner of Plimsett's bus
+// name: the top-bar menu is shown only for this program.
+QString runningProgram() {
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+// The extension's metadata with the program that installed it.
+QByteArray withProgram(const QByteArray& metadata) {
+    QJsonObject object = QJsonDocument::fromJson(metadata).object();
+    object.insert(QStringLiteral("program"), runningProgram());
+    return QJsonDocument(object).toJson(QJsonDocument::Indented);
+}
+
 bool copyResource(const QString& from, const QString& to, QString* error) {
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("the program carries no %1").arg(from);
         return false;
     }
-    // Written whole or not at all: a Shell reading the folder never sees half a file.
-    QSaveFile target(to);
-    if (!target.open(QIODevice::WriteOnly) || target.write(source.readAll()) < 0 ||
-        !target.commit()) {
-        *error = QStringLiteral("%1 could not be written: %2").arg(to, target.errorString());
+    QByteArray bytes = source.readAll();
+    if (from.endsWith(QStringLiteral("metadata.json"))) {
+        bytes = withProgram(bytes);
+    }
+    // Written whole or not at all, so that a Shell reading the folder never sees half a file, and
+    // renamed over the old file: a symbolic link planted there is replaced, never followed.
+    if (!AtomicFile::write(to.toStdString(), std::string_view(bytes.constData(),
+                                                              static_cast<std::size_t>(bytes.size())))) {
+        *error = QStringLiteral("%1 could not be written").arg(to);
         return false;
     }
     return true;
@@ -90,11 +110,16 @@ std::optional<int> runningShellMajorVersion() {
     return reply ? majorOf(*reply) : std::nullopt;
 }
 
-bool extensionAnswers() {
-    return busCall(GnomeShellChannel::busName, GnomeShellChannel::objectPath,
-                   QString::fromLatin1(GnomeShellChannel::interfaceName) +
-                       QStringLiteral(".GetVersion"))
-        .has_value();
+std::optional<QString> nameOwner(const QString& name) {
+    return busCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                   QStringLiteral("org.freedesktop.DBus.GetNameOwner"), {name});
+}
+
+// The extension runs when the Shell's own connection holds its name (it answers only Plimsett,
+// so it is not asked).
+bool extensionRuns() {
+    const auto extension = nameOwner(QString::fromLatin1(GnomeShellChannel::busName));
+    return extension && extension == nameOwner(QStringLiteral("org.gnome.Shell"));
 }
 
 std::optional<int> installedShellMajorVersion() {
@@ -173,8 +198,13 @@ bool GnomeExtensionInstaller::enable(QString* error) {
             run(gsettings, {"set", schema, "disabled-extensions", printStringList(off)});
         }
     }
-    run(gsettings, {"set", schema, "disable-user-extensions", "false"});
     return true;
+}
+
+bool GnomeExtensionInstaller::userExtensionsSwitchedOff() {
+    const auto printed = run(QStringLiteral("gsettings"),
+                             {"get", "org.gnome.shell", "disable-user-extensions"});
+    return printed && printed->trimmed() == QLatin1String("true");
 }
 
 GnomeExtensionInstaller::Result GnomeExtensionInstaller::install() {
@@ -195,6 +225,12 @@ GnomeExtensionInstaller::Result GnomeExtensionInstaller::install() {
     }
     const QString directory = installDirectory();
     QString error;
+    if (QFileInfo(directory).isSymLink()) {
+        result.message = QStringLiteral("%1 is a symbolic link, so the extension was not installed "
+                                        "there. Remove the link and install again.")
+                             .arg(directory);
+        return result;
+    }
     if (!QDir().mkpath(directory)) {
         result.message =
             QStringLiteral("The folder %1 could not be made, so the extension was not installed.")
@@ -217,9 +253,19 @@ GnomeExtensionInstaller::Result GnomeExtensionInstaller::install() {
         return result;
     }
     result.ok = true;
+    // The user's own choice to run no extension of theirs is left alone.
+    if (userExtensionsSwitchedOff()) {
+        result.message = QStringLiteral(
+            "Plimsett's GNOME Shell extension is installed in %1 and switched on, but GNOME runs "
+            "no extensions of yours: user extensions are switched off. Switch them on in the "
+            "Extensions app (or run `gsettings set org.gnome.shell disable-user-extensions "
+            "false`), then start Plimsett again.")
+                             .arg(directory);
+        return result;
+    }
     // A Shell that knew the extension from login loads it as soon as it is switched on.
     const QDeadlineTimer deadline(2000);
-    while (!(result.running = extensionAnswers()) && !deadline.hasExpired() &&
+    while (!(result.running = extensionRuns()) && !deadline.hasExpired() &&
            runningShellMajorVersion()) {
         QThread::msleep(100);
     }

@@ -26,7 +26,8 @@ public:
         QString message;
     };
 
-    // Installs (or updates) the files and enables the extension. The Shell on Wayland loads an
+    // Installs (or updates) the files and enables the extension; the metadata names the program
+    // that runs now, for whose menu alone the extension has a place in the top bar. The Shell on Wayland loads an
     // extension that it did not see at login only after the user logs in again; the message
     // says so when that is the case.
     static Result install();
@@ -39,9 +40,11 @@ public:
     // versions older than 42.
     static std::optional<QString> resourceFolder(int major);
     // Adds the extension to org.gnome.shell's enabled-extensions (and takes it off
-    // disabled-extensions, and allows user extensions). False with `error` set when the
-    // settings cannot be written.
+    // disabled-extensions). False with `error` set when the settings cannot be written.
     static bool enable(QString* error);
+    // The user has switched off every extension of theirs (disable-user-extensions); enabling
+    // leaves that choice alone.
+    static bool userExtensionsSwitchedOff();
 
     // The items of a GSettings string-list value as gsettings prints it ("['a', 'b']",
     // "@as []").

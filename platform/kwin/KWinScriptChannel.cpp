@@ -1,14 +1,13 @@
 #include "platform/kwin/KWinScriptChannel.h"
 
+#include "engine/AtomicFile.h"
 #include "platform/kwin/KWinChannelEndpoint.h"
 #include "platform/kwin/KWinScriptSource.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
@@ -132,18 +131,28 @@ bool KWinScriptChannel::load() {
         bus_.call(stale, QDBus::Block, timeoutMs(callTimeout));
     }
 
+    // The user's own runtime folder, else a folder of the user's cache that only they may enter:
+    // never a shared folder such as /tmp, where another user could plant a file or a link first.
     QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (directory.isEmpty()) {
-        directory = QDir::tempPath();
+        directory = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                    QStringLiteral("/plimsett");
+        if (!AtomicFile::makePrivateDirectory(directory.toStdString())) {
+            return fail("Plimsett could not make the folder " + directory.toStdString() +
+                            " for its KWin script.",
+                        "Make room in your home folder, " + startAgainLower);
+        }
     }
     scriptFile_ =
         directory + QStringLiteral("/plimsett-kwin-%1.js").arg(QCoreApplication::applicationPid());
-    QSaveFile file(scriptFile_);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(scriptFor(bus_.baseService()).toUtf8()) < 0 || !file.commit()) {
-        const std::string reason = file.errorString().toStdString();
+    // Written beside and renamed over the name: a link planted there is replaced, not followed.
+    const QByteArray script = scriptFor(bus_.baseService()).toUtf8();
+    if (!AtomicFile::write(scriptFile_.toStdString(),
+                           std::string_view(script.constData(),
+                                            static_cast<std::size_t>(script.size())))) {
+        const std::string where = scriptFile_.toStdString();
         scriptFile_.clear();
-        return fail("Plimsett could not write its KWin script (" + reason + ").",
+        return fail("Plimsett could not write its KWin script to " + where + ".",
                     "Make room in the runtime folder ($XDG_RUNTIME_DIR), " + startAgainLower);
     }
 

@@ -47,6 +47,10 @@ signals:
     void workAreasChanged();
     // One window appeared, changed or went (WindowEvent::Kind as a number).
     void windowChanged(int kind, const QString& id);
+    // The helper stopped being reachable (switched off, its compositor restarted, its name taken
+    // by someone else), and became reachable again. What happened in between was not seen.
+    void accessLost();
+    void accessReturned();
 
 protected:
     // Emits windowChanged() for every well-formed record of a batch of window events (an array

@@ -31,6 +31,23 @@ void WaylandEventMonitor::start() {
                     [this](int kind, const QString& id) {
                         throttle_.report({static_cast<WindowEvent::Kind>(kind), id.toStdString()});
                     });
+        lost_ = connect(channel_.get(), &HelperChannel::accessLost, this, [this] {
+            throttle_.clear();
+            if (const auto c = controller_.lock(); c && registered_) {
+                c->accessLost();
+            }
+        });
+        returned_ = connect(channel_.get(), &HelperChannel::accessReturned, this, [this] {
+            if (const auto c = controller_.lock(); c && registered_) {
+                c->accessReturned();
+            }
+        });
+        // Started without the helper: whatever happens until it comes is not seen.
+        if (!channel_->isAnswering()) {
+            if (const auto c = controller_.lock()) {
+                c->accessLost();
+            }
+        }
     }
     sleepMonitor_->start();
 }
@@ -43,6 +60,8 @@ void WaylandEventMonitor::stop() {
     disconnect(monitors_);
     disconnect(workAreas_);
     disconnect(windows_);
+    disconnect(lost_);
+    disconnect(returned_);
     throttle_.clear();
     sleepMonitor_->stop();
 }

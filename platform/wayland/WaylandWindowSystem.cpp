@@ -6,6 +6,7 @@
 #include "platform/wayland/WaylandWindowHandle.h"
 
 #include <QJsonObject>
+#include <QSet>
 #include <QTextStream>
 
 #include <cmath>
@@ -17,6 +18,8 @@ namespace {
 // The largest coordinate or size that a move may ask for: anything beyond is garbage, and is
 // never handed to the compositor.
 constexpr double largestCoordinate = 1e6;
+// The longest application or title (in UTF-16 units, as the helpers count) an opening may carry.
+constexpr qsizetype longestText = 4096;
 
 // A frame the helpers take: finite, within reach of any real monitor, at least a point wide.
 bool isSendable(const Rect& frame) {
@@ -145,12 +148,15 @@ bool WaylandWindowSystem::move(const LiveWindow& window, const Rect& frame) {
 QJsonArray WaylandWindowSystem::request(const std::vector<WindowMove>& moves,
                                         std::vector<std::size_t>& sent) {
     QJsonArray requests;
+    // The helpers move a window at most once per batch.
+    QSet<QString> ids;
     for (std::size_t i = 0; i < moves.size(); ++i) {
         const auto* handle = dynamic_cast<const WaylandWindowHandle*>(moves[i].window.handle.get());
         const Rect frame = moves[i].frame.standardized();
-        if (handle == nullptr || !isSendable(frame)) {
+        if (handle == nullptr || !isSendable(frame) || ids.contains(handle->id())) {
             continue;
         }
+        ids.insert(handle->id());
         requests.append(QJsonObject{
             {QStringLiteral("id"), handle->id()},
             {QStringLiteral("frame"), HelperJson::object(frame)},
@@ -169,19 +175,33 @@ void WaylandWindowSystem::expectOpenings(const std::vector<Opening>& openings) {
     QJsonArray records;
     for (const Opening& o : openings) {
         const Rect frame = o.frame.standardized();
-        if (!isSendable(frame)) {
+        const QString appClass = QString::fromStdString(o.bundleID);
+        const QString title = QString::fromStdString(o.title);
+        // Such a window is left to the matcher once it has opened.
+        if (!isSendable(frame) || appClass.size() > longestText || title.size() > longestText) {
             continue;
         }
         records.append(QJsonObject{
-            {QStringLiteral("appClass"), QString::fromStdString(o.bundleID)},
-            {QStringLiteral("title"), QString::fromStdString(o.title)},
+            {QStringLiteral("appClass"), appClass},
+            {QStringLiteral("title"), title},
             {QStringLiteral("frame"), HelperJson::object(frame)},
             {QStringLiteral("maximizeHorizontally"), o.maximizeHorizontally},
             {QStringLiteral("maximizeVertically"), o.maximizeVertically},
         });
     }
+    // The helper answers the reasons of the openings it skipped.
     channel_->requestAsync(HelperChannel::Request::expect, records, listingTimeout,
-                           [](const std::optional<QJsonValue>&) {});
+                           [](const std::optional<QJsonValue>& skipped) {
+                               if (!skipped || !skipped->isArray()) {
+                                   return;
+                               }
+                               for (const QJsonValue& one : skipped->toArray()) {
+                                   QTextStream(stderr)
+                                       << "plimsett: the desktop will not place a window: "
+                                       << one.toObject().value(QStringLiteral("error")).toString()
+                                       << "\n";
+                               }
+                           });
 }
 
 std::vector<bool> WaylandWindowSystem::moveAll(const std::vector<WindowMove>& moves) {

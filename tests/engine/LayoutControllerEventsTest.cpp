@@ -344,6 +344,74 @@ TEST_F(LayoutControllerEventsTest, AWakeWithoutASleepStillKeepsSnapshotsAwayFrom
     EXPECT_EQ(layoutOf(bothDisplays())->savedAt, at(60.5));
 }
 
+// MARK: A gap in access to the windows
+
+TEST_F(LayoutControllerEventsTest, AChangeHiddenInAGapInAccessIsRestoredAndNeverSaved) {
+    saveCurrentWindows(bothDisplays());
+    startController();
+    const LayoutStore::Layouts saved = store->layouts();
+
+    controller->accessLost();
+    EXPECT_TRUE(controller->accessMissing());
+    EXPECT_EQ(controller->phase(), Phase::settling);
+    unplugStudio();
+    controller->windowEvent({WindowEvent::Kind::changed, windows->live(notes).handle->key()});
+    scheduler->advance(LayoutController::snapshotInterval + 1);
+    EXPECT_FALSE(controller->snapshotNow());
+    EXPECT_EQ(store->layouts(), saved);
+
+    // The studio is back before access is; the piled windows must not be taken for its layout.
+    plugStudio();
+    controller->accessReturned();
+    EXPECT_FALSE(controller->accessMissing());
+    EXPECT_FALSE(controller->snapshotNow());
+    controller->displaysWillChange();
+    scheduler->advance(LayoutController::settleDelay - 0.5);
+    EXPECT_EQ(controller->phase(), Phase::settling);
+    EXPECT_EQ(store->layouts(), saved);
+
+    scheduler->advance(0.5);
+    EXPECT_EQ(controller->phase(), Phase::stable);
+    EXPECT_EQ(windows->frame(notes), notesFrame);
+    EXPECT_EQ(windows->frame(home), homeFrame);
+    EXPECT_EQ(store->layouts(), saved);
+
+    // Once settled, the periodic snapshot saves again, and what it saves is the restored layout.
+    scheduler->advance(LayoutController::secondPassDelay + LayoutController::snapshotInterval);
+    const std::optional<SavedLayout> after = layoutOf(bothDisplays());
+    ASSERT_TRUE(after);
+    EXPECT_GT(after->savedAt, saved.begin()->second.savedAt);
+    EXPECT_EQ(after->windows, saved.begin()->second.windows);
+}
+
+TEST_F(LayoutControllerEventsTest, ASleepInsideAGapInAccessSettlesOnlyOnceAccessReturns) {
+    preferences->setRestoreAfterWake(false);
+    saveCurrentWindows(bothDisplays());
+    startController();
+    const LayoutStore::Layouts saved = store->layouts();
+
+    controller->accessLost();
+    controller->willSleep();
+    EXPECT_EQ(controller->phase(), Phase::asleep);
+    windows->setFrame(report, Rect{0, 25, 600, 400});
+    controller->handle(DisplayEvent::screenParameters);
+    controller->didWake();
+    EXPECT_EQ(controller->phase(), Phase::settling);
+    EXPECT_EQ(scheduler->pendingCount(), 0u);
+    scheduler->advance(600);
+    EXPECT_EQ(controller->phase(), Phase::settling);
+    EXPECT_TRUE(windows->moves().empty());
+
+    controller->accessReturned();
+    EXPECT_EQ(
+        controller->pendingEvents(),
+        (std::set{DisplayEvent::reconfigured, DisplayEvent::screenParameters, DisplayEvent::wake}));
+    scheduler->advance(LayoutController::settleDelay);
+    EXPECT_EQ(controller->phase(), Phase::stable);
+    EXPECT_EQ(windows->frame(report), reportFrame);
+    EXPECT_EQ(store->layouts(), saved);
+}
+
 // MARK: Stopping and releasing
 
 enum class Pending { snapshot, settle, secondPass };

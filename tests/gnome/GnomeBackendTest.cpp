@@ -26,8 +26,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <QCoreApplication>
+#include <QDBusPendingCall>
+#include <QDBusVirtualObject>
+
 #include <algorithm>
 #include <cmath>
+#include <iostream>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -222,9 +228,6 @@ TEST_F(GnomeBackendTest, HostileRequestsAreRefusedWithAReasonAndTheShellGoesOn) 
         {"[{\"id\": ", "not JSON"},
         {"[NaN]", "not JSON"},
         {R"({"id": "1"})", "not a list"},
-        {R"([1, 2])", "move 0 is not an object"},
-        {R"([{"frame": {}}])", "move 0 has no window id"},
-        {R"([{"id": 7}])", "move 0 has no window id"},
         {hundredThousand, "at most"},
     };
     for (const auto& [json, reason] : refused) {
@@ -260,6 +263,23 @@ TEST_F(GnomeBackendTest, HostileRequestsAreRefusedWithAReasonAndTheShellGoesOn) 
             << json << " -> " << one["error"].toString().toStdString();
     }
     EXPECT_TRUE(near(session.frame("Target")->frame, before));
+    // A bad record is skipped with its reason; the others of the list are carried out.
+    const std::string good = frameOf + R"({"x":150,"y":160,"width":400,"height":300}})";
+    const QDBusMessage mixed = moves("[1, " + good + R"(, {"frame": {}}, {"id": 7}, )" + good + "]");
+    ASSERT_EQ(mixed.type(), QDBusMessage::ReplyMessage) << mixed.errorMessage().toStdString();
+    const QJsonArray records =
+        QJsonDocument::fromJson(mixed.arguments().value(0).toString().toUtf8()).array();
+    ASSERT_EQ(records.size(), 5);
+    const std::vector<std::string> reasons = {"move 0 is not an object", "",
+                                              "move 2 has no window id", "move 3 has no window id",
+                                              "moved twice in one call"};
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const QString error = records[i].toObject()["error"].toString();
+        const std::string& reason = reasons[static_cast<std::size_t>(i)];
+        EXPECT_TRUE(reason.empty() ? error.isEmpty() : error.contains(QString::fromStdString(reason)))
+            << i << ": " << error.toStdString();
+    }
+    EXPECT_TRUE(near(session.frame("Target")->frame, Rect{150, 160, 400, 300}));
     const QDBusMessage gone = moves(R"([{"id":"999999999","frame":{"x":0,"y":0,"width":300,"height":200}}])");
     EXPECT_TRUE(gone.arguments().value(0).toString().contains(R"("exists":false)"));
 
@@ -405,6 +425,127 @@ TEST_F(GnomeEventMonitorTest, EachSignalReachesTheControllerAndAStoppedMonitorIs
 
     EXPECT_TRUE(quiet->pendingEvents().empty());
     EXPECT_EQ(quiet->phase(), LayoutController::Phase::stable);
+}
+
+// The extension serves the owner of Plimsett's name alone (here the test, through its channel),
+// and Plimsett talks only to an extension whose name GNOME Shell holds.
+TEST_F(GnomeBackendTest, ForeignCallersAndAForeignHolderOfTheExtensionsNameGetNothing) {
+    ASSERT_TRUE(shell->isAnswering());
+    QDBusConnection foreign = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "foreign");
+    struct Disconnect {
+        ~Disconnect() { QDBusConnection::disconnectFromBus("foreign"); }
+    } disconnect;
+    ASSERT_TRUE(foreign.isConnected());
+    for (const char* method :
+         {"GetVersion", "ListWindows", "ListMonitors", "MoveWindows", "ExpectWindows"}) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            GnomeShellChannel::busName, GnomeShellChannel::objectPath,
+            GnomeShellChannel::interfaceName, method);
+        if (QString(method) == "MoveWindows" || QString(method) == "ExpectWindows") {
+            call << QString("[]");
+        }
+        const QDBusMessage reply = foreign.call(call, QDBus::Block, 5000);
+        EXPECT_EQ(reply.errorName(), "org.freedesktop.DBus.Error.AccessDenied") << method;
+    }
+    // The test owns Plimsett's name, but is not the program that installed the extension: the
+    // top bar shows nothing of its.
+    EXPECT_TRUE(shell->ownsProgramName());
+    EXPECT_FALSE(session.indicatorShown());
+
+    // A process that takes the extension's name while the extension is off keeps it; the
+    // extension, switched on again, waits behind it, and Plimsett sends that process nothing.
+    ASSERT_TRUE(session.setExtensionEnabled(false));
+    ASSERT_TRUE(waitUntil([&] { return !shell->isAnswering(); }));
+    ASSERT_TRUE(foreign.registerService(GnomeShellChannel::busName));
+    ASSERT_TRUE(session.setExtensionEnabled(true));
+    struct Impostor : QDBusVirtualObject {
+        int calls = 0;
+        QString introspect(const QString&) const override { return {}; }
+        bool handleMessage(const QDBusMessage&, const QDBusConnection&) override {
+            ++calls;
+            return false;
+        }
+    } impostor;
+    ASSERT_TRUE(foreign.registerVirtualObject(GnomeShellChannel::objectPath, &impostor));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_FALSE(shell->isAnswering());
+    EXPECT_NE(shell->advice().indexOf("holds the bus name of Plimsett's GNOME Shell extension"), -1)
+        << shell->advice().toStdString();
+    WaylandWindowSystem sender{shell};
+    sender.expectOpenings({Opening{"org.example.Secret", "Payroll", Rect{0, 0, 400, 300}}});
+    EXPECT_TRUE(sender.windows().empty());
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    EXPECT_EQ(impostor.calls, 0);
+    // Once it lets go, the extension has its name and Plimsett its helper again.
+    foreign.unregisterObject(GnomeShellChannel::objectPath);
+    ASSERT_TRUE(foreign.unregisterService(GnomeShellChannel::busName));
+    EXPECT_TRUE(waitUntil([&] { return shell->isAnswering(); }, std::chrono::seconds(10)));
+}
+
+TEST_F(GnomeBackendTest, OneBatchOfMovesRunsAtATimeAndTheShellStaysResponsive) {
+    WaylandClient client("org.example.Target");
+    client.open("Target", 400, 300);
+    std::vector<LiveWindow> listed;
+    ASSERT_TRUE(waitUntil([&] {
+        listed = windowSystem.windows();
+        return find(listed, "Target") != nullptr;
+    }));
+    const std::string id = find(listed, "Target")->handle->key();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const auto message = [&](const QString& method) {
+        return QDBusMessage::createMethodCall(shell->helperAddress(), GnomeShellChannel::objectPath,
+                                              GnomeShellChannel::interfaceName, method);
+    };
+    std::vector<QDBusPendingCall> calls;
+    for (int i = 0; i < 50; ++i) {
+        QDBusMessage call = message("MoveWindows");
+        call << QString::fromStdString(R"([{"id":")" + id + R"(","frame":{"x":)" +
+                                       std::to_string(100 + i) +
+                                       R"(,"y":100,"width":400,"height":300}}])");
+        calls.push_back(bus.asyncCall(call, 10000));
+    }
+    // The Shell answers throughout the batch's confirmation.
+    std::chrono::microseconds slowest{0};
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1800);
+    while (std::chrono::steady_clock::now() < until) {
+        const auto asked = std::chrono::steady_clock::now();
+        const QDBusMessage reply = bus.call(message("GetVersion"), QDBus::Block, 5000);
+        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        slowest = std::max(slowest, std::chrono::duration_cast<std::chrono::microseconds>(
+                                        std::chrono::steady_clock::now() - asked));
+    }
+    int ran = 0;
+    int refused = 0;
+    for (QDBusPendingCall& call : calls) {
+        call.waitForFinished();
+        const QDBusMessage reply = call.reply();
+        if (reply.type() == QDBusMessage::ReplyMessage) {
+            ++ran;
+        } else if (reply.errorName() == GnomeShellChannel::busyError) {
+            ++refused;
+        }
+    }
+    EXPECT_EQ(ran, 1);
+    EXPECT_EQ(refused, 49);
+    std::cout << "slowest GetVersion during 50 concurrent batches: " << slowest.count() / 1000.0
+              << " ms\n";
+    EXPECT_LT(slowest, std::chrono::milliseconds(100));
+    // The channel sends its own batches one after another, so none of them is refused.
+    const Rect a{300, 200, 400, 300};
+    const Rect b{350, 250, 400, 300};
+    std::vector<std::vector<bool>> answers;
+    windowSystem.moveAllAsync({WindowMove{*find(listed, "Target"), a}},
+                              [&](std::vector<bool> r) { answers.push_back(r); });
+    windowSystem.moveAllAsync({WindowMove{*find(listed, "Target"), b}},
+                              [&](std::vector<bool> r) { answers.push_back(r); });
+    ASSERT_TRUE(waitUntil([&] {
+        QCoreApplication::processEvents();
+        return answers.size() == 2;
+    }));
+    EXPECT_EQ(answers, (std::vector<std::vector<bool>>{{true}, {true}}));
 }
 
 } // namespace

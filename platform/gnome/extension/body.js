@@ -3,6 +3,15 @@
 // the program's tray menu, since stock GNOME has no tray. Its records are those of every
 // Plimsett helper (platform/wayland/README.md). This text is shared by both forms of the
 // extension; the build puts the imports of each Shell version around it.
+//
+// It serves Plimsett alone: only the connection that owns Plimsett's own bus name may call it,
+// as the Shell's own privileged interfaces answer only their allowed senders, and the top-bar
+// menu is shown only for that owner when it is the program that installed the extension.
+//
+// It stays on at the lock screen (metadata.json's session-modes): a laptop is usually locked
+// when it leaves its dock and when it comes back, and a Plimsett blind at that moment would see
+// neither change. There it keeps serving windows, monitors and their events, and shows nothing:
+// the top-bar menu is hidden while the screen is locked.
 
 const BUS_NAME = 'tamblin_engineering.Plimsett.Shell';
 const OBJECT_PATH = '/tamblin_engineering/Plimsett/Shell';
@@ -11,6 +20,9 @@ const INTERFACE_VERSION = 1;
 const APP_BUS_NAME = 'tamblin_engineering.Plimsett';
 const APP_MENU_PATH = '/tamblin_engineering/Plimsett/Menu';
 const APP_MENU_INTERFACE = 'tamblin_engineering.Plimsett.Menu1';
+
+const SHELL_ERROR_PREFIX = 'tamblin_engineering.Plimsett.Shell1.Error';
+const ACCESS_DENIED = 'org.freedesktop.DBus.Error.AccessDenied';
 
 // A batch of moves is answered once every window has its frame, or after this long (clients
 // take a new size in their own time).
@@ -34,9 +46,10 @@ const MAX_TEXT = 4096;
 // A window's changes are told at most this often (a drag is one report a quarter second).
 const WINDOW_REPORT_MS = 250;
 
+const SHELL_INTERFACE_NAME = 'tamblin_engineering.Plimsett.Shell1';
 const SHELL_INTERFACE = `
 <node>
-  <interface name="tamblin_engineering.Plimsett.Shell1">
+  <interface name="${SHELL_INTERFACE_NAME}">
     <method name="GetVersion">
       <arg type="u" direction="out" name="version"/>
     </method>
@@ -49,6 +62,7 @@ const SHELL_INTERFACE = `
     </method>
     <method name="ExpectWindows">
       <arg type="s" direction="in" name="openings"/>
+      <arg type="s" direction="out" name="skipped"/>
     </method>
     <method name="ListMonitors">
       <arg type="s" direction="out" name="monitors"/>
@@ -141,8 +155,9 @@ function applicationWindows() {
 }
 
 // The windows the Shell manages now, by id; looked up once per check, never once per move.
+// Only application windows: a request never reaches a dialog, a menu or the Shell's own.
 function windowsById() {
-    return new Map(global.display.list_all_windows().map(w => [String(w.get_id()), w]));
+    return new Map(applicationWindows().map(w => [String(w.get_id()), w]));
 }
 
 function withinTolerance(a, b) {
@@ -184,7 +199,8 @@ function moveProblem(request) {
     return flag ? `${flag} is not true or false` : null;
 }
 
-// The list of objects in a request's JSON text, or the reason it is refused as a whole.
+// The list in a request's JSON text, or the reason it is refused as a whole. Its records are
+// checked one by one by the caller: a bad one is skipped with its reason, not the whole list.
 function parseList(json, what) {
     if (typeof json !== 'string' || json.length > MAX_REQUEST_CHARS)
         return {error: `the ${what}s are not a text of at most ${MAX_REQUEST_CHARS} characters`};
@@ -198,47 +214,66 @@ function parseList(json, what) {
         return {error: `the ${what}s are not a list`};
     if (list.length > MAX_MOVES)
         return {error: `${list.length} ${what}s in one call; at most ${MAX_MOVES} are taken`};
-    const index = list.findIndex(o => o === null || typeof o !== 'object' || Array.isArray(o));
-    if (index >= 0)
-        return {error: `${what} ${index} is not an object`};
     return {list};
 }
 
-// The moves of a MoveWindows call, or the reason they are refused as a whole. A move whose frame
-// or flags are unusable is kept, with its problem, so that its answer can say so.
-function parseMoves(json) {
-    const parsed = parseList(json, 'move');
-    const index = parsed.list?.findIndex(r =>
-        typeof r.id !== 'string' || r.id.length === 0 || r.id.length > 32) ?? -1;
-    if (index >= 0)
-        return {error: `move ${index} has no window id (a text)`};
-    return parsed.error ? parsed : {moves: parsed.list};
+function isRecord(value) {
+    return value !== null && typeof value === 'object' && !Array.isArray(value);
 }
 
-// The openings of an ExpectWindows call (where windows that open should go), or the reason they
-// are refused.
+// The moves of a MoveWindows call, each with the reason it cannot be done or null; or the reason
+// the call is refused as a whole. A window is moved at most once per call.
+function parseMoves(json) {
+    const parsed = parseList(json, 'move');
+    if (parsed.error)
+        return parsed;
+    const seen = new Set();
+    const moves = parsed.list.map((request, index) => {
+        if (!isRecord(request))
+            return {request: {}, problem: `move ${index} is not an object`};
+        if (typeof request.id !== 'string' || request.id.length === 0 || request.id.length > 32)
+            return {request, problem: `move ${index} has no window id (a text)`};
+        if (seen.has(request.id))
+            return {request, problem: `window ${request.id} is moved twice in one call`};
+        seen.add(request.id);
+        return {request, problem: moveProblem(request)};
+    });
+    return {moves};
+}
+
+// The openings of an ExpectWindows call (where windows that open should go), and the reasons
+// of those skipped; or the reason the call is refused as a whole.
 function parseOpenings(json) {
     const parsed = parseList(json, 'opening');
     if (parsed.error)
         return parsed;
+    const openings = [];
+    const skipped = [];
     for (const [index, o] of parsed.list.entries()) {
-        if (typeof o.appClass !== 'string' || typeof o.title !== 'string' ||
-            o.appClass.length > MAX_TEXT || o.title.length > MAX_TEXT)
-            return {error: `opening ${index} has no application and title (texts)`};
-        const problem = moveProblem(o);
+        let problem = null;
+        if (!isRecord(o))
+            problem = 'it is not an object';
+        else if (typeof o.appClass !== 'string' || typeof o.title !== 'string')
+            problem = 'it has no application and title (texts)';
+        else if (o.appClass.length > MAX_TEXT || o.title.length > MAX_TEXT)
+            problem = `its application or title is longer than ${MAX_TEXT} characters`;
+        else
+            problem = moveProblem(o);
         if (problem)
-            return {error: `opening ${index}: ${problem}`};
+            skipped.push({index, error: `opening ${index}: ${problem}`});
+        else
+            openings.push(o);
     }
-    return {openings: parsed.list};
+    return {openings, skipped};
 }
 
 // One requested move, checked by the caller's rule: a window to maximise again is done when it
 // is maximised that way with its centre in the target, any other one when its frame is the target
 // and has stayed so for MOVE_STABLE_MS.
 class PendingMove {
-    constructor(request, windows) {
-        this.id = request.id;
-        this.problem = moveProblem(request);
+    constructor(request, windows, problem = moveProblem(request)) {
+        this.id = typeof request.id === 'string' ? request.id : '';
+        this.problem = problem;
         const frame = this.problem ? {x: 0, y: 0, width: 0, height: 0} : request.frame;
         this.target = {
             x: Math.round(frame.x),
@@ -248,7 +283,7 @@ class PendingMove {
         };
         this.maximize = (request.maximizeHorizontally === true ? MAXIMIZE_HORIZONTAL : 0) |
             (request.maximizeVertically === true ? MAXIMIZE_VERTICAL : 0);
-        this.window = windows.get(this.id) ?? null;
+        this.window = this.problem ? null : windows.get(this.id) ?? null;
         this.valid = this.problem === null;
         this._inPlaceSince = null;
     }
@@ -313,8 +348,73 @@ function jsonReply(invocation, value) {
     invocation.return_value(new GLib.Variant('(s)', [JSON.stringify(value)]));
 }
 
-function errorReply(invocation, message) {
-    invocation.return_dbus_error('tamblin_engineering.Plimsett.Shell1.Error.InvalidArgs', message);
+function errorReply(invocation, message, kind = 'InvalidArgs') {
+    invocation.return_dbus_error(`${SHELL_ERROR_PREFIX}.${kind}`, message);
+}
+
+// The unique name that owns a well-known name now, or null; asked of the bus itself.
+function nameOwner(name, callback) {
+    Gio.DBus.session.call('org.freedesktop.DBus', '/org/freedesktop/DBus',
+        'org.freedesktop.DBus', 'GetNameOwner', new GLib.Variant('(s)', [name]),
+        new GLib.VariantType('(s)'), Gio.DBusCallFlags.NONE, 5000, null, (connection, result) => {
+            let owner = null;
+            try {
+                [owner] = connection.call_finish(result).deepUnpack();
+            } catch (e) {
+                // No owner: the name is free.
+            }
+            callback(owner);
+        });
+}
+
+// Who may call: the connection that owns Plimsett's own bus name. The owner is followed as it
+// changes; a caller that is not the owner known here is checked once more with the bus, in case
+// the change has not reached the Shell yet.
+class CallerCheck {
+    constructor(onOwnerChanged = () => {}) {
+        this._owner = null;
+        this._onOwnerChanged = onOwnerChanged;
+        this._watchId = Gio.bus_watch_name_on_connection(Gio.DBus.session, APP_BUS_NAME,
+            Gio.BusNameWatcherFlags.NONE, (_c, _name, owner) => this._setOwner(owner),
+            () => this._setOwner(null));
+    }
+
+    get owner() {
+        return this._owner;
+    }
+
+    destroy() {
+        Gio.bus_unwatch_name(this._watchId);
+        this._watchId = 0;
+        this._onOwnerChanged = () => {};
+    }
+
+    _setOwner(owner) {
+        if (owner === this._owner)
+            return;
+        this._owner = owner;
+        this._onOwnerChanged(owner);
+    }
+
+    // Calls `allowed` when the invocation's sender owns Plimsett's name, else refuses it.
+    check(invocation, allowed) {
+        const sender = invocation.get_sender();
+        if (sender !== null && sender === this._owner) {
+            allowed();
+            return;
+        }
+        nameOwner(APP_BUS_NAME, owner => {
+            if (this._watchId === 0) {
+                invocation.return_dbus_error(ACCESS_DENIED, 'the extension is stopping');
+            } else if (owner !== null && owner === sender) {
+                this._setOwner(owner);
+                allowed();
+            } else {
+                invocation.return_dbus_error(ACCESS_DENIED,
+                    `only the owner of ${APP_BUS_NAME} may call Plimsett's extension`);
+            }
+        });
+    }
 }
 
 // Tells the program of the application windows that appear, change (frame, maximised or
@@ -433,32 +533,42 @@ class ShellService {
     constructor() {
         this._pendingTimers = new Set();
         this._signals = [];
+        this._ownsName = false;
+        this._moving = false;
     }
 
     start() {
+        this._callers = new CallerCheck(() => {
+            // What one program asked for holds while it runs.
+            this._openings = [];
+        });
         this._exported = Gio.DBusExportedObject.wrapJSObject(SHELL_INTERFACE, this);
         this._exported.export(Gio.DBus.session, OBJECT_PATH);
-        this._nameId = Gio.bus_own_name_on_connection(
-            Gio.DBus.session, BUS_NAME, Gio.BusNameOwnerFlags.NONE, null, null);
+        // Held for as long as the extension runs. While another process holds it the request
+        // waits in the bus's queue, and nothing is served: Plimsett talks only to the name's
+        // owner, and checks that it is the Shell.
+        this._nameId = Gio.bus_own_name_on_connection(Gio.DBus.session, BUS_NAME,
+            Gio.BusNameOwnerFlags.NONE, () => {
+                this._ownsName = true;
+            }, () => {
+                this._ownsName = false;
+            });
         this._signals.push([Main.layoutManager,
-            Main.layoutManager.connect('monitors-changed',
-                () => this._exported.emit_signal('MonitorsChanged', null))]);
+            Main.layoutManager.connect('monitors-changed', () => this._emit('MonitorsChanged'))]);
         this._signals.push([global.display,
-            global.display.connect('workareas-changed',
-                () => this._exported.emit_signal('WorkAreasChanged', null))]);
+            global.display.connect('workareas-changed', () => this._emit('WorkAreasChanged'))]);
         this._openings = [];
-        this._reporter = new WindowReporter(events => this._exported?.emit_signal(
-            'WindowsChanged', new GLib.Variant('(s)', [events])), window => this._placeOpening(window));
+        this._reporter = new WindowReporter(
+            events => this._emit('WindowsChanged', new GLib.Variant('(s)', [events])),
+            window => this._placeOpening(window));
         this._reporter.start();
     }
 
     stop() {
         this._reporter?.stop();
         this._reporter = null;
-        if (this._openingsWatch)
-            Gio.bus_unwatch_name(this._openingsWatch);
-        this._openingsWatch = 0;
-        this._openingsSender = null;
+        this._callers?.destroy();
+        this._callers = null;
         this._openings = [];
         for (const [object, id] of this._signals)
             object.disconnect(id);
@@ -466,63 +576,98 @@ class ShellService {
         for (const id of this._pendingTimers)
             GLib.source_remove(id);
         this._pendingTimers.clear();
+        this._moving = false;
         if (this._nameId) {
             Gio.bus_unown_name(this._nameId);
             this._nameId = 0;
         }
+        this._ownsName = false;
         if (this._exported) {
             this._exported.unexport();
             this._exported = null;
         }
     }
 
-    GetVersion() {
-        return INTERFACE_VERSION;
-    }
-
-    ListWindows() {
-        return JSON.stringify(applicationWindows().map(describeWindow));
-    }
-
-    MoveWindowsAsync([movesJson], invocation) {
+    // Signals go to Plimsett alone, not to every connection on the bus.
+    _emit(name, parameters = null) {
+        const owner = this._callers?.owner;
+        if (!owner || !this._ownsName)
+            return;
         try {
-            this._moveWindows(movesJson, invocation);
+            Gio.DBus.session.emit_signal(owner, OBJECT_PATH, SHELL_INTERFACE_NAME, name,
+                parameters);
         } catch (e) {
-            // A window that went in the middle of the call, say: the caller hears why.
-            errorReply(invocation, `the moves failed: ${e.message}`);
+            // The program left in between; it reads everything anew when it comes back.
         }
     }
 
+    // Runs `serve` for a caller that may call, else answers why not.
+    _serve(invocation, serve) {
+        if (!this._ownsName) {
+            errorReply(invocation, `another process holds ${BUS_NAME}; the extension serves ` +
+                'nothing until it has its name', 'NameTaken');
+            return;
+        }
+        this._callers.check(invocation, () => {
+            try {
+                serve();
+            } catch (e) {
+                // A window that went in the middle of the call, say: the caller hears why.
+                errorReply(invocation, `the request failed: ${e.message}`);
+            }
+        });
+    }
+
+    GetVersionAsync(_params, invocation) {
+        this._serve(invocation, () => invocation.return_value(
+            new GLib.Variant('(u)', [INTERFACE_VERSION])));
+    }
+
+    ListWindowsAsync(_params, invocation) {
+        this._serve(invocation, () => jsonReply(invocation, applicationWindows().map(describeWindow)));
+    }
+
+    MoveWindowsAsync([movesJson], invocation) {
+        this._serve(invocation, () => this._moveWindows(movesJson, invocation));
+    }
+
     _moveWindows(movesJson, invocation) {
+        // One batch at a time: each is checked every MOVE_POLL_MS inside the compositor.
+        if (this._moving) {
+            errorReply(invocation, 'a batch of moves is still under way; send the next one ' +
+                'when it has been answered', 'Busy');
+            return;
+        }
         const parsed = parseMoves(movesJson);
         if (parsed.error) {
             errorReply(invocation, parsed.error);
             return;
         }
         const current = windowsById();
-        const moves = parsed.moves.map(r => new PendingMove(r, current));
+        const moves = parsed.moves.map(({request, problem}) =>
+            new PendingMove(request, current, problem));
         for (const move of moves)
             move.start();
         // Every move is looked at on every check, so that each one's steadiness is timed.
         const allDone = windows => moves.map(m => m.isDone(windows)).every(done => done);
-        const answer = windows => jsonReply(invocation, moves.map(m => m.result(windows)));
         // The clients take their new sizes in their own time; wait for all of them at once.
         const deadline = GLib.get_monotonic_time() + MOVE_CONFIRMATION_MS * 1000;
         let polls = 0;
         allDone(windowsById());
+        this._moving = true;
         const id = GLib.timeout_add(GLib.PRIORITY_DEFAULT, MOVE_POLL_MS, () => {
             try {
                 const windows = windowsById();
                 if (allDone(windows) || GLib.get_monotonic_time() >= deadline) {
-                    this._pendingTimers.delete(id);
-                    answer(windows);
+                    this._finishMoves(id);
+                    jsonReply(invocation, moves.map(m => m.result(windows)));
                     return GLib.SOURCE_REMOVE;
                 }
                 if (++polls % MOVE_RETRY_POLLS === 0)
                     moves.forEach(m => m.retry(windows));
                 return GLib.SOURCE_CONTINUE;
             } catch (e) {
-                this._pendingTimers.delete(id);
+                this._finishMoves(id);
                 errorReply(invocation, `the moves failed: ${e.message}`);
                 return GLib.SOURCE_REMOVE;
             }
@@ -530,25 +675,22 @@ class ShellService {
         this._pendingTimers.add(id);
     }
 
+    _finishMoves(id) {
+        this._pendingTimers.delete(id);
+        this._moving = false;
+    }
+
+    // Replaces the openings; answers the reasons of those skipped.
     ExpectWindowsAsync([openingsJson], invocation) {
-        const parsed = parseOpenings(openingsJson);
-        if (parsed.error) {
-            errorReply(invocation, parsed.error);
-            return;
-        }
-        this._openings = parsed.openings;
-        // They hold while the program that sent them runs.
-        const sender = invocation.get_sender();
-        if (sender !== this._openingsSender) {
-            if (this._openingsWatch)
-                Gio.bus_unwatch_name(this._openingsWatch);
-            this._openingsSender = sender;
-            this._openingsWatch = sender ? Gio.bus_watch_name_on_connection(Gio.DBus.session,
-                sender, Gio.BusNameWatcherFlags.NONE, null, () => {
-                    this._openings = [];
-                }) : 0;
-        }
-        invocation.return_value(null);
+        this._serve(invocation, () => {
+            const parsed = parseOpenings(openingsJson);
+            if (parsed.error) {
+                errorReply(invocation, parsed.error);
+                return;
+            }
+            this._openings = parsed.openings;
+            jsonReply(invocation, parsed.skipped);
+        });
     }
 
     // A window that has just appeared takes the frame of the one opening of its application and
@@ -572,6 +714,10 @@ class ShellService {
     }
 
     ListMonitorsAsync(_params, invocation) {
+        this._serve(invocation, () => this._listMonitors(invocation));
+    }
+
+    _listMonitors(invocation) {
         // Mutter's own display configuration knows the connectors and EDID identities; asked
         // asynchronously, since it is served by this very process.
         Gio.DBus.session.call('org.gnome.Mutter.DisplayConfig', '/org/gnome/Mutter/DisplayConfig',
@@ -645,19 +791,62 @@ function describeMonitors(state) {
 
 // The program's tray menu in the top bar. The menu's items come from the running program each
 // time the menu opens (its texts and states are the program's own), and choosing one asks the
-// program to carry it out. The indicator shows only while the program runs.
+// program to carry it out. The indicator shows only while the program runs, only when the owner
+// of the program's bus name is the program that installed this extension (metadata.json's
+// "program"), and never on the lock screen.
 class MenuIndicator {
+    constructor(program) {
+        this._program = typeof program === 'string' && program.startsWith('/') ? program : null;
+        this._owner = null;
+        this._verified = null;
+    }
+
     start() {
-        this._watchId = Gio.bus_watch_name_on_connection(Gio.DBus.session, APP_BUS_NAME,
-            Gio.BusNameWatcherFlags.NONE, () => this._show(), () => this._hide());
+        this._callers = new CallerCheck(owner => this._ownerChanged(owner));
+        this._sessionId = Main.sessionMode.connect('updated', () => this._update());
     }
 
     stop() {
-        if (this._watchId) {
-            Gio.bus_unwatch_name(this._watchId);
-            this._watchId = 0;
+        this._callers?.destroy();
+        this._callers = null;
+        if (this._sessionId) {
+            Main.sessionMode.disconnect(this._sessionId);
+            this._sessionId = 0;
         }
+        this._owner = this._verified = null;
         this._hide();
+    }
+
+    _ownerChanged(owner) {
+        this._owner = owner;
+        this._verified = null;
+        this._update();
+        if (owner === null || this._program === null)
+            return;
+        // The owner's process, and the program it runs.
+        Gio.DBus.session.call('org.freedesktop.DBus', '/org/freedesktop/DBus',
+            'org.freedesktop.DBus', 'GetConnectionUnixProcessID', new GLib.Variant('(s)', [owner]),
+            new GLib.VariantType('(u)'), Gio.DBusCallFlags.NONE, 5000, null, (connection, result) => {
+                let program = null;
+                try {
+                    const [pid] = connection.call_finish(result).deepUnpack();
+                    program = GLib.file_read_link(`/proc/${pid}/exe`).replace(/ \(deleted\)$/, '');
+                } catch (e) {
+                    // Gone already, or not ours to read: not the program.
+                }
+                if (owner !== this._owner)
+                    return;
+                this._verified = program === this._program ? owner : null;
+                this._update();
+            });
+    }
+
+    _update() {
+        if (this._verified !== null && this._verified === this._owner &&
+            !Main.sessionMode.isLocked)
+            this._show();
+        else
+            this._hide();
     }
 
     _show() {
@@ -683,13 +872,16 @@ class MenuIndicator {
     }
 
     _call(method, parameters, replyType, onReply) {
-        Gio.DBus.session.call(APP_BUS_NAME, APP_MENU_PATH, APP_MENU_INTERFACE, method, parameters,
+        // To the connection checked above, not to whoever holds the name by then.
+        if (this._verified === null)
+            return;
+        Gio.DBus.session.call(this._verified, APP_MENU_PATH, APP_MENU_INTERFACE, method, parameters,
             replyType, Gio.DBusCallFlags.NONE, 5000, null, (connection, result) => {
                 try {
                     const reply = connection.call_finish(result);
                     onReply?.(reply);
                 } catch (e) {
-                    logError(e, `Plimsett: ${method}`);
+                    log(`Plimsett: the program did not answer ${method} (${e.message})`);
                 }
             });
     }
@@ -732,10 +924,15 @@ class MenuIndicator {
 }
 
 class PlimsettExtension {
+    // `metadata` is the extension's metadata.json, with the installer's "program".
+    constructor(metadata) {
+        this._program = metadata?.program ?? null;
+    }
+
     enable() {
         this._service = new ShellService();
         this._service.start();
-        this._indicator = new MenuIndicator();
+        this._indicator = new MenuIndicator(this._program);
         this._indicator.start();
     }
 

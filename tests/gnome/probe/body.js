@@ -2,7 +2,7 @@
 // a view of the windows that does not go through Plimsett's extension (titles and frames, from the
 // window actors), and the bench's levers: monitors unplugged and plugged back through Mutter's
 // DisplayConfig (temporary configurations, as a cable pulled and put back), and a bar that
-// reserves screen space; a monitor's scale; and Plimsett's top-bar menu opened, read and chosen from as a person
+// reserves screen space; a monitor's scale; a window placed by hand; the screen locked and unlocked; and Plimsett's top-bar menu opened, read and chosen from as a person
 // does it, with a screenshot by the Shell's own Shell.Screenshot. The test bench puts the imports
 // of the running Shell around this text (legacy.js for 43, module.js for 45 and later); what
 // differs between them is only how Gio, GLib, St, Shell and Main are imported.
@@ -21,6 +21,9 @@ const PROBE_INTERFACE = `
     <method name="TopBarMenu"><arg type="s" direction="out"/></method>
     <method name="ActivateTopBarItem"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
     <method name="Screenshot"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
+    <method name="Place"><arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
+    <method name="Lock"><arg type="b" direction="out"/></method>
+    <method name="Unlock"><arg type="b" direction="out"/></method>
   </interface>
 </node>`;
 
@@ -273,6 +276,35 @@ class Probe {
             logError(e, 'probe: screenshot');
             invocation.return_value(new GLib.Variant('(b)', [false]));
         }
+    }
+
+    // Puts the window of that title on a frame (JSON x, y, width and height), as a user's drag
+    // does: the bench's own doing, not through Plimsett's extension.
+    Place(title, frameJson) {
+        const frame = JSON.parse(frameJson);
+        const actor = global.get_window_actors().find(a => a.get_meta_window().get_title() === title);
+        if (!actor)
+            return false;
+        const window = actor.get_meta_window();
+        window.move_resize_frame(true, frame.x, frame.y, frame.width, frame.height);
+        return true;
+    }
+
+    // Locks and unlocks the screen the way the Shell's lock screen does to the session: the
+    // session mode of the lock screen pushed, and popped again. Extensions that do not say they
+    // serve the lock screen are switched off meanwhile.
+    Lock() {
+        if (Main.sessionMode.isLocked)
+            return false;
+        Main.sessionMode.pushMode('unlock-dialog');
+        return Main.sessionMode.isLocked;
+    }
+
+    Unlock() {
+        if (!Main.sessionMode.isLocked)
+            return false;
+        Main.sessionMode.popMode('unlock-dialog');
+        return !Main.sessionMode.isLocked;
     }
 
     // A 40-point bar along the bottom of the primary monitor that reserves its space, as a dock

@@ -267,6 +267,31 @@ bool GnomeShellSession::screenshot(const std::filesystem::path& file) {
     return probeCall("Screenshot", {file.string()}) == "true";
 }
 
+bool GnomeShellSession::place(const std::string& title, const Rect& frame) {
+    const std::string json = "{\"x\":" + std::to_string(frame.x) +
+                             ",\"y\":" + std::to_string(frame.y) +
+                             ",\"width\":" + std::to_string(frame.width) +
+                             ",\"height\":" + std::to_string(frame.height) + "}";
+    return probeCall("Place", {title, json}) == "true";
+}
+
+bool GnomeShellSession::lock() {
+    return probeCall("Lock", {}) == "true";
+}
+
+bool GnomeShellSession::unlock() {
+    return probeCall("Unlock", {}) == "true";
+}
+
+bool GnomeShellSession::setExtensionEnabled(bool enabled) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        "org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell.Extensions",
+        enabled ? "EnableExtension" : "DisableExtension");
+    call << QStringLiteral("plimsett@tamblin-engineering");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 10000);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
 WaylandClient::WaylandClient(const std::string& appID) {
     ChildProcess::Options options;
     options.pipeStdin = true;

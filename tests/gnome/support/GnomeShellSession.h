@@ -66,6 +66,13 @@ public:
     bool activateTopBarItem(const std::string& title);
     // The whole stage into a PNG, by the Shell's own screenshot.
     bool screenshot(const std::filesystem::path& file);
+    // Puts the window of that title on a frame, through the probe (as a user's drag would).
+    bool place(const std::string& title, const Rect& frame);
+    // The screen locked and unlocked as the Shell's lock screen does to the session mode.
+    bool lock();
+    bool unlock();
+    // Plimsett's extension switched on or off as the Extensions app does it.
+    bool setExtensionEnabled(bool enabled);
 
 private:
     GnomeShellSession();
