@@ -283,7 +283,7 @@ class PendingMove {
         };
         this.maximize = (request.maximizeHorizontally === true ? MAXIMIZE_HORIZONTAL : 0) |
             (request.maximizeVertically === true ? MAXIMIZE_VERTICAL : 0);
-        this.window = this.problem ? null : windows.get(this.id) ?? null;
+        this.window = windows.get(this.id) ?? null;
         this.valid = this.problem === null;
         this._inPlaceSince = null;
     }
