@@ -56,6 +56,7 @@ AppModel::AppModel(Environment env, QObject* parent)
     windowSystem_ = backend.windowSystem;
     permission_ = std::move(backend.permission);
     desktopProblem_ = std::move(backend.problem);
+    desktopConflict_ = std::move(backend.conflict);
     desktopShowsMenu_ = backend.desktopShowsMenu;
     const std::string builtInName = tr("Built-in").toStdString();
     controller_ = LayoutController::make(std::move(backend.windowSystem),
@@ -143,7 +144,9 @@ void AppModel::showOnboarding() {
                 }
             },
             [permission = permission_] { permission->requestAccess(); },
-            QString::fromStdString(desktopProblem_));
+            QString::fromStdString(!desktopProblem_.empty() || !desktopConflict_
+                                       ? desktopProblem_
+                                       : desktopConflict_()));
     });
 }
 

@@ -113,6 +113,7 @@ private:
     std::shared_ptr<WindowSystem> windowSystem_;
     std::shared_ptr<AccessPermission> permission_;
     std::string desktopProblem_;
+    std::function<std::string()> desktopConflict_;
     bool desktopShowsMenu_ = false;
     std::shared_ptr<LayoutController> controller_;
     std::unique_ptr<EventMonitor> monitor_;

@@ -23,6 +23,9 @@ struct PlatformBackend {
     // Set when the desktop could not be reached; the other members then still work and report
     // no windows, no displays and no access.
     std::string problem;
+    // A problem that may come and go while the program runs (another program holding a name the
+    // desktop's helper answers to); empty when there is none. Optional.
+    std::function<std::string()> conflict;
     // True where the desktop shows the program's menu itself (GNOME's top bar, through
     // Plimsett's Shell extension): no tray icon is made there.
     bool desktopShowsMenu = false;

@@ -13,6 +13,7 @@ PlatformBackend makeGnomePlatformBackend() {
         channel->isConnected() ? "" : "There is no session bus to reach GNOME Shell on.");
     backend.permission = std::make_shared<AdvisedAccessPermission>(
         std::move(backend.permission), [channel] { return channel->advice().toStdString(); });
+    backend.conflict = [channel] { return channel->conflict().toStdString(); };
     // The extension shows the menu in the top bar; stock GNOME has no tray.
     backend.desktopShowsMenu = true;
     return backend;

@@ -266,21 +266,8 @@ QString GnomeShellChannel::advice() const {
     if (!connection_.isConnected() || isAnswering()) {
         return {};
     }
-    if (!ownsName_) {
-        return QStringLiteral("Another program (%1) holds Plimsett's name on the session bus "
-                              "(%2), and Plimsett's GNOME Shell extension answers only that "
-                              "name's owner, so Plimsett reads no windows. Quit that program; "
-                              "Plimsett takes its name as soon as it is free.")
-            .arg(processOf(connection_, QString::fromLatin1(programBusName)),
-                 QString::fromLatin1(programBusName));
-    }
-    const QString helper = ownerOf(QString::fromLatin1(busName));
-    if (!helper.isEmpty() && helper_.isEmpty()) {
-        return QStringLiteral("Another program (%1) holds the bus name of Plimsett's GNOME Shell "
-                              "extension (%2), so Plimsett does not talk to it: Plimsett talks "
-                              "only to GNOME Shell. Quit that program, then switch the extension "
-                              "off and on in the Extensions app.")
-            .arg(processOf(connection_, QString::fromLatin1(busName)), QString::fromLatin1(busName));
+    if (const QString other = conflict(); !other.isEmpty()) {
+        return other;
     }
     const GnomeExtensionState state = GnomeExtensionState::read(connection_);
     if (state.kind == GnomeExtensionState::Kind::on) {
@@ -295,6 +282,29 @@ QString GnomeShellChannel::advice() const {
                               "false`).");
     }
     return state.advice();
+}
+
+QString GnomeShellChannel::conflict() const {
+    if (!connection_.isConnected()) {
+        return {};
+    }
+    if (!claimProgramName()) {
+        return QStringLiteral("Another program (%1) holds Plimsett's name on the session bus "
+                              "(%2), and Plimsett's GNOME Shell extension answers only that "
+                              "name's owner, so Plimsett reads no windows. Quit that program; "
+                              "Plimsett takes its name as soon as it is free.")
+            .arg(processOf(connection_, QString::fromLatin1(programBusName)),
+                 QString::fromLatin1(programBusName));
+    }
+    const QString helper = ownerOf(QString::fromLatin1(busName));
+    if (!helper.isEmpty() && helper != ownerOf(QString::fromLatin1(shellBusName))) {
+        return QStringLiteral("Another program (%1) holds the bus name of Plimsett's GNOME Shell "
+                              "extension (%2), so Plimsett does not talk to it: Plimsett talks "
+                              "only to GNOME Shell. Quit that program, then switch the extension "
+                              "off and on in the Extensions app.")
+            .arg(processOf(connection_, QString::fromLatin1(busName)), QString::fromLatin1(busName));
+    }
+    return {};
 }
 
 std::optional<QJsonValue> GnomeShellChannel::jsonReply(const QDBusMessage& reply) {

@@ -59,6 +59,8 @@ public:
     // While the extension does not answer: why, from what the Shell says of it and who holds the
     // names, and what the user can do; empty while it answers.
     QString advice() const;
+    // Another program holds Plimsett's name or the extension's: which, and what to do; else empty.
+    QString conflict() const;
 
 private slots:
     void shellMonitorsChanged();

@@ -69,7 +69,7 @@ protected:
     std::shared_ptr<ManualTimerApi> timers = std::make_shared<ManualTimerApi>();
 };
 
-TEST_F(OnboardingViewTest, TheStatusRowSwitchesAtTheNextSecondlyCheckAndASnapshotIsTaken) {
+TEST_F(OnboardingViewTest, TheStatusRowSwitchesAtTheNextSecondlyCheckAndTheLayoutIsSavedOnceSettled) {
     harness.setTrusted(false);
     auto model = makeModel();
     model->start();
@@ -94,6 +94,10 @@ TEST_F(OnboardingViewTest, TheStatusRowSwitchesAtTheNextSecondlyCheckAndASnapsho
     EXPECT_EQ(onboarding->statusText(),
               QStringLiteral("Access is on. Plimsett is saving your window layout."));
     EXPECT_EQ(onboarding->button()->text(), QStringLiteral("Done"));
+    // Saved once the displays have settled: the windows may have been moved while access was
+    // missing.
+    EXPECT_FALSE(model->controller()->currentLayout());
+    harness.scheduler->advance(LayoutController::settleDelay + LayoutController::snapshotInterval);
     ASSERT_TRUE(model->controller()->currentLayout());
     EXPECT_EQ(model->controller()->currentLayout()->windows.size(), 3u);
     EXPECT_GE(changes.count(), 1);

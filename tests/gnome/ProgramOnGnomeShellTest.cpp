@@ -431,5 +431,25 @@ TEST_F(ProgramOnGnomeShellTest, AGapInAccessIsSettledBeforeAnythingIsSaved) {
     expectDockedLayout(saved);
 }
 
+// Another process on Plimsett's own name: Plimsett says so, reads no windows, and takes its name
+// once it is free.
+TEST_F(ProgramOnGnomeShellTest, ANameHeldByAnotherProgramIsToldAndTakenOnceFree) {
+    QDBusConnection squatter =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, "squatter");
+    struct Disconnect {
+        ~Disconnect() { QDBusConnection::disconnectFromBus("squatter"); }
+    } disconnect;
+    ASSERT_TRUE(squatter.registerService(GnomeShellChannel::programBusName));
+    startProgram(/*withAccess=*/false);
+    EXPECT_TRUE(waitUntil(
+        [&] { return status().value("advice").toString().contains("holds Plimsett's name"); }))
+        << QJsonDocument(status()).toJson().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return session.frame("Welcome to Plimsett").has_value(); }));
+    EXPECT_FALSE(session.indicatorShown());
+    ASSERT_TRUE(squatter.unregisterService(GnomeShellChannel::programBusName));
+    EXPECT_TRUE(waitUntil([&] { return status().value("access").toBool(); }));
+    EXPECT_TRUE(waitUntil([&] { return session.indicatorShown(); }));
+}
+
 } // namespace
 } // namespace plimsett
