@@ -101,7 +101,13 @@ void StatusMenuController::fill(QMenu& menu) {
                    : tr("No layout saved for these displays yet"),
             false);
     if (!trusted) {
+#ifdef Q_OS_MACOS
         QAction* allow = addItem(menu, tr("Allow Accessibility Access…"), true);
+#else
+        // What access is differs by desktop (a window manager, a Shell extension, a KWin
+        // script); the first-run window that the item opens says which.
+        QAction* allow = addItem(menu, tr("Set Up Window Access…"), true);
+#endif
         allow->setIcon(themeIcon("dialog-warning", QStyle::SP_MessageBoxWarning));
         connect(allow, &QAction::triggered, this, &StatusMenuController::showOnboarding);
     }

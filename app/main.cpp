@@ -84,8 +84,8 @@ int main(int argc, char** argv) {
     }
 
     if (!hasDisplay()) {
-        err << "plimsett: no desktop session found (DISPLAY is not set). Plimsett runs in an X11 "
-               "desktop session.\n";
+        err << "plimsett: no desktop session found (neither DISPLAY nor WAYLAND_DISPLAY is set). "
+               "Plimsett runs in an X11 session, or in GNOME or KDE Plasma on Wayland.\n";
         return CommandLine::exitFailed;
     }
     QApplication app(argc, argv);

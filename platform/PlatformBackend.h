@@ -31,7 +31,8 @@ struct PlatformBackend {
     bool desktopShowsMenu = false;
 };
 
-// The backend of this build's desktop (X11 on Linux, AppKit on macOS).
+// The backend of the desktop that runs: on Linux the session decides (X11, GNOME or KDE Plasma on
+// Wayland); on macOS, Accessibility and AppKit.
 PlatformBackend makePlatformBackend();
 
 } // namespace plimsett

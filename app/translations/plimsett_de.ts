@@ -101,10 +101,6 @@
         <translation>Plimsett liest Position, Größe und Titel der Fenster. Diese Angaben verlassen diesen Computer nicht.</translation>
     </message>
     <message>
-        <source>Log in to an X11 session. Plimsett cannot move windows on Wayland.</source>
-        <translation>Melden Sie sich in einer X11-Sitzung an. Unter Wayland kann Plimsett keine Fenster verschieben.</translation>
-    </message>
-    <message>
         <source>Run a window manager that follows EWMH, such as Openbox, Xfwm, KWin or Mutter.</source>
         <translation>Starten Sie einen Fenstermanager, der EWMH folgt, etwa Openbox, Xfwm, KWin oder Mutter.</translation>
     </message>
@@ -143,6 +139,54 @@
     <message>
         <source>Install Extension</source>
         <translation>Erweiterung installieren</translation>
+    </message>
+    <message>
+        <source>Log in to an X11 session, or to GNOME or KDE Plasma on Wayland.</source>
+        <translation>Melden Sie sich in einer X11-Sitzung an, oder unter Wayland in GNOME oder KDE Plasma.</translation>
+    </message>
+    <message>
+        <source>Plimsett needs its KWin script</source>
+        <translation>Plimsett braucht sein KWin-Skript</translation>
+    </message>
+    <message>
+        <source>When a display is unplugged or your computer wakes up, Plasma moves windows to another screen. To put them back, Plimsett reads where each app&apos;s windows are and moves them. On Wayland only KWin itself can do this, through a small script that Plimsett loads into KWin when it starts. KWin has not loaded the script, or the script does not answer.</source>
+        <translation>Wenn ein Bildschirm getrennt wird oder Ihr Computer aus dem Ruhezustand aufwacht, verschiebt Plasma Fenster auf einen anderen Bildschirm. Um sie zurückzuholen, liest Plimsett, wo die Fenster jeder App liegen, und verschiebt sie. Unter Wayland kann das nur KWin selbst, über ein kleines Skript, das Plimsett beim Start in KWin lädt. KWin hat das Skript nicht geladen, oder das Skript antwortet nicht.</translation>
+    </message>
+    <message>
+        <source>Click Load Script. Plimsett asks KWin to load its script again.</source>
+        <translation>Klicken Sie auf „Skript laden“. Plimsett bittet KWin, sein Skript erneut zu laden.</translation>
+    </message>
+    <message>
+        <source>If the script still does not answer, KWin&apos;s log (journalctl --user -b) says why it refused it.</source>
+        <translation>Antwortet das Skript dann noch immer nicht, steht im Protokoll von KWin (journalctl --user -b), warum es abgelehnt wurde.</translation>
+    </message>
+    <message>
+        <source>Waiting for the KWin script…</source>
+        <translation>Warten auf das KWin-Skript…</translation>
+    </message>
+    <message>
+        <source>Load Script</source>
+        <translation>Skript laden</translation>
+    </message>
+    <message>
+        <source>Plimsett cannot move windows on this desktop</source>
+        <translation>Plimsett kann in dieser Arbeitsumgebung keine Fenster verschieben</translation>
+    </message>
+    <message>
+        <source>When a display is unplugged or your computer wakes up, the desktop moves windows to another screen. To put them back, Plimsett reads where each app&apos;s windows are and moves them. On Wayland only the desktop itself can do this, and Plimsett reaches into GNOME and KDE Plasma, not yet into this one.</source>
+        <translation>Wenn ein Bildschirm getrennt wird oder Ihr Computer aus dem Ruhezustand aufwacht, verschiebt die Arbeitsumgebung Fenster auf einen anderen Bildschirm. Um sie zurückzuholen, liest Plimsett, wo die Fenster jeder App liegen, und verschiebt sie. Unter Wayland kann das nur die Arbeitsumgebung selbst, und Plimsett erreicht das in GNOME und KDE Plasma, in dieser hier noch nicht.</translation>
+    </message>
+    <message>
+        <source>Log in to GNOME or KDE Plasma, or to an X11 session, and start Plimsett there.</source>
+        <translation>Melden Sie sich in GNOME oder KDE Plasma oder in einer X11-Sitzung an und starten Sie Plimsett dort.</translation>
+    </message>
+    <message>
+        <source>Your saved layouts stay as they are. Here Plimsett moves no windows.</source>
+        <translation>Ihre gespeicherten Layouts bleiben, wie sie sind. Hier verschiebt Plimsett keine Fenster.</translation>
+    </message>
+    <message>
+        <source>Waiting for window access…</source>
+        <translation>Warten auf Zugriff auf die Fenster…</translation>
     </message>
 </context>
 <context>
@@ -227,6 +271,10 @@
         <source>About Plimsett</source>
         <translation>Über Plimsett</translation>
     </message>
+    <message>
+        <source>Set Up Window Access…</source>
+        <translation>Zugriff auf Fenster einrichten…</translation>
+    </message>
 </context>
 <context>
     <name>plimsett::StatusMenuController</name>
@@ -281,6 +329,10 @@
     <message>
         <source>Quit Plimsett</source>
         <translation>Plimsett beenden</translation>
+    </message>
+    <message>
+        <source>Set Up Window Access…</source>
+        <translation>Zugriff auf Fenster einrichten…</translation>
     </message>
 </context>
 </TS>

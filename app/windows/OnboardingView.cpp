@@ -56,7 +56,7 @@ OnboardingView::Texts OnboardingView::x11Texts() {
                        "app's windows are and moves them. It can do this only in an X11 session "
                        "whose window manager follows the EWMH standard.");
     t.privacy = privacyOnThisComputer();
-    t.steps = {tr("Log in to an X11 session. Plimsett cannot move windows on Wayland."),
+    t.steps = {tr("Log in to an X11 session, or to GNOME or KDE Plasma on Wayland."),
                tr("Run a window manager that follows EWMH, such as Openbox, Xfwm, KWin or "
                   "Mutter."),
                comeBackStep()};
@@ -87,6 +87,44 @@ OnboardingView::Texts OnboardingView::gnomeTexts() {
     return t;
 }
 
+OnboardingView::Texts OnboardingView::plasmaTexts() {
+    Texts t = sharedTexts();
+    t.title = tr("Plimsett needs its KWin script");
+    t.explanation = tr("When a display is unplugged or your computer wakes up, Plasma moves "
+                       "windows to another screen. To put them back, Plimsett reads where each "
+                       "app's windows are and moves them. On Wayland only KWin itself can do "
+                       "this, through a small script that Plimsett loads into KWin when it "
+                       "starts. KWin has not loaded the script, or the script does not answer.");
+    t.privacy = privacyOnThisComputer();
+    t.steps = {tr("Click Load Script. Plimsett asks KWin to load its script again."),
+               tr("If the script still does not answer, KWin's log (journalctl --user -b) says "
+                  "why it refused it."),
+               comeBackStep()};
+    t.waiting = tr("Waiting for the KWin script…");
+    t.waitingButton = tr("Load Script");
+    t.waitingButtonRequestsAccess = true;
+    return t;
+}
+
+OnboardingView::Texts OnboardingView::unsupportedWaylandTexts() {
+    Texts t = sharedTexts();
+    t.title = tr("Plimsett cannot move windows on this desktop");
+    t.explanation = tr("When a display is unplugged or your computer wakes up, the desktop moves "
+                       "windows to another screen. To put them back, Plimsett reads where each "
+                       "app's windows are and moves them. On Wayland only the desktop itself can "
+                       "do this, and Plimsett reaches into GNOME and KDE Plasma, not yet into "
+                       "this one.");
+    t.privacy = privacyOnThisComputer();
+    t.steps = {tr("Log in to GNOME or KDE Plasma, or to an X11 session, and start Plimsett "
+                  "there."),
+               tr("Your saved layouts stay as they are. Here Plimsett moves no windows.")};
+    t.waiting = tr("Waiting for window access…");
+    // Nothing can be switched on from here.
+    t.waitingButton = tr("Close");
+    t.waitingButtonRequestsAccess = false;
+    return t;
+}
+
 OnboardingView::Texts OnboardingView::sharedTexts() {
     Texts t;
     t.granted = tr("Access is on. Plimsett is saving your window layout.");
@@ -107,8 +145,16 @@ OnboardingView::Texts OnboardingView::textsForThisDesktop() {
 #ifdef Q_OS_MACOS
     return macTexts();
 #else
-    if (DesktopSession::current().kind == DesktopSession::Kind::gnomeWayland) {
+    switch (DesktopSession::current().kind) {
+    case DesktopSession::Kind::gnomeWayland:
         return gnomeTexts();
+    case DesktopSession::Kind::kdeWayland:
+        return plasmaTexts();
+    case DesktopSession::Kind::otherWayland:
+        return unsupportedWaylandTexts();
+    case DesktopSession::Kind::x11:
+    case DesktopSession::Kind::none:
+        break;
     }
     return x11Texts();
 #endif

@@ -42,6 +42,11 @@ public:
     // In GNOME only the Shell can move windows: access is Plimsett's Shell extension, which the
     // button installs and switches on.
     static Texts gnomeTexts();
+    // In Plasma only KWin can: access is the script Plimsett loads into it, which the button
+    // loads again.
+    static Texts plasmaTexts();
+    // A Wayland session of a desktop Plimsett has no helper for: nothing to ask, only to say.
+    static Texts unsupportedWaylandTexts();
     static Texts textsForThisDesktop();
 
     // `onDone` closes the window; `requestAccess` asks the system for access. `problem`, when

@@ -196,7 +196,12 @@ void PreferencesView::drawAccess() {
                                        tr("Access is off. Plimsett cannot read or move windows."),
                                        Appearance::warning(palette()), 0, box);
         layout->addWidget(accessLabel_);
-        allowAccess_ = leftAligned(layout, new QPushButton(tr("Allow Accessibility Access…"), box));
+#ifdef Q_OS_MACOS
+        const QString setUp = tr("Allow Accessibility Access…");
+#else
+        const QString setUp = tr("Set Up Window Access…");
+#endif
+        allowAccess_ = leftAligned(layout, new QPushButton(setUp, box));
         connect(allowAccess_, &QPushButton::clicked, this, [this] { model_.showOnboarding(); });
     }
     replace(accessBox_, access_, box);

@@ -20,10 +20,15 @@ PlatformBackend makePlatformBackend() {
     case DesktopSession::Kind::otherWayland:
         break;
     }
+    // Only the problem: the application fills in a backend that sees no windows, no displays
+    // and no access.
     const std::string desktop = session.desktop.empty() ? "an unnamed desktop" : session.desktop;
-    return makeUnreachableX11PlatformBackend("This is a Wayland session of " + desktop +
-                                             ", which Plimsett does not support yet: there it "
-                                             "cannot read or move other applications' windows.");
+    PlatformBackend unsupported;
+    unsupported.problem = "This is a Wayland session of " + desktop +
+                          ", which Plimsett does not support yet: there it cannot read or move "
+                          "other applications' windows. GNOME and KDE Plasma on Wayland, and "
+                          "X11 sessions, are supported.";
+    return unsupported;
 }
 
 } // namespace plimsett

@@ -33,15 +33,11 @@ PlatformBackend backendOver(std::shared_ptr<X11Connection> connection, std::stri
 PlatformBackend makeX11PlatformBackend() {
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0') {
-        return makeUnreachableX11PlatformBackend("No X server: $DISPLAY is not set.");
+        return backendOver(nullptr, "No X server: $DISPLAY is not set.");
     }
     std::string problem;
     std::shared_ptr<X11Connection> connection = X11Connection::open(display, problem);
     return backendOver(std::move(connection), std::move(problem));
-}
-
-PlatformBackend makeUnreachableX11PlatformBackend(std::string problem) {
-    return backendOver(nullptr, std::move(problem));
 }
 
 } // namespace plimsett

@@ -6,9 +6,8 @@
 
 namespace plimsett {
 
-// The X11 backend over the server named by $DISPLAY.
+// The X11 backend over the server named by $DISPLAY; without one it reads and moves nothing, and
+// says why in `problem`.
 PlatformBackend makeX11PlatformBackend();
-// The X11 backend without a server: it reads and moves nothing, and says why with `problem`.
-PlatformBackend makeUnreachableX11PlatformBackend(std::string problem);
 
 } // namespace plimsett

@@ -73,7 +73,7 @@ TEST_F(StatusMenuTest, WithoutAccessTheMenuHasFourteenItemsAndWarns) {
     ASSERT_EQ(r.size(), 14u);
     const std::vector<QString> titles = {setName,
                                          "No layout saved for these displays yet",
-                                         "Allow Accessibility Access…",
+                                         "Set Up Window Access…",
                                          "",
                                          "Save Layout Now",
                                          "Restore Layout",

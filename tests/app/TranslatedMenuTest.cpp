@@ -35,7 +35,7 @@ TEST(GermanTrayMenu, FollowsTheUsersLanguageAndFallsBackToEnglish) {
     const QStringList expected = {
         QStringLiteral("Integriert + DELL U2720Q"),
         QStringLiteral("Gespeichert gerade eben · 3 Fenster"),
-        QStringLiteral("Zugriff auf Bedienungshilfen erlauben…"),
+        QStringLiteral("Zugriff auf Fenster einrichten…"),
         QString(),
         QStringLiteral("Layout jetzt speichern"),
         QStringLiteral("Layout wiederherstellen"),
