@@ -174,6 +174,8 @@ bool KWinScriptChannel::load() {
     }
     problem_.clear();
     advice_.clear();
+    // Loaded again after it was not answering: what happened meanwhile was not seen.
+    emit accessReturned();
     return true;
 }
 
