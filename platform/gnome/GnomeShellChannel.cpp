@@ -72,12 +72,8 @@ GnomeShellChannel::GnomeShellChannel(QDBusConnection connection)
     watcher_->addWatchedService(QString::fromLatin1(programBusName));
     connect(watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
             &GnomeShellChannel::ownersChanged);
-    claimProgramName();
-    helper_ = ownerOf(service);
-    if (helper_ != ownerOf(QString::fromLatin1(shellBusName))) {
-        helper_.clear();
-    }
-    usable_ = ownsName_ && !helper_.isEmpty();
+    // Nothing listens yet, so what it reports goes nowhere.
+    ownersChanged();
 }
 
 GnomeShellChannel::~GnomeShellChannel() {
