@@ -7,7 +7,7 @@
 #include "app/windows/ExcludeAppsView.h"
 #include "app/windows/OnboardingView.h"
 #include "app/windows/PreferencesView.h"
-#include "platform/AccessibilityWatcher.h"
+#include "app/AccessibilityWatcher.h"
 
 #ifdef __APPLE__
 #include "app/desktop/AppleAlertSound.h"

@@ -1,7 +1,7 @@
 #include "app/desktop/AutostartLoginItem.h"
 
 #include "engine/AtomicFile.h"
-#include "platform/DesktopEntryGroup.h"
+#include "platform/linux/DesktopEntryGroup.h"
 
 #include <QCoreApplication>
 #include <cstdlib>

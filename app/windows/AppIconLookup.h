@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DesktopEntryCatalog.h"
+#include "platform/linux/DesktopEntryCatalog.h"
 
 #include <QIcon>
 #include <QString>

@@ -4,7 +4,7 @@
 #include "app/windows/BusyIndicator.h"
 #include "app/windows/SymbolIcon.h"
 #include "app/windows/SymbolLabel.h"
-#include "platform/AccessibilityWatcher.h"
+#include "app/AccessibilityWatcher.h"
 #ifndef Q_OS_MACOS
 #include "platform/linux/DesktopSession.h"
 #endif

@@ -1,6 +1,6 @@
 #include "platform/gnome/GnomePlatformBackend.h"
 
-#include "platform/AdvisedAccessPermission.h"
+#include "platform/wayland/AdvisedAccessPermission.h"
 #include "platform/gnome/GnomeShellChannel.h"
 #include "platform/wayland/WaylandPlatformBackend.h"
 

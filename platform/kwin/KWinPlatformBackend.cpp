@@ -1,6 +1,6 @@
 #include "platform/kwin/KWinPlatformBackend.h"
 
-#include "platform/AdvisedAccessPermission.h"
+#include "platform/wayland/AdvisedAccessPermission.h"
 #include "platform/kwin/KWinScriptChannel.h"
 #include "platform/wayland/WaylandPlatformBackend.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/LiveWindow.h"
-#include "platform/DesktopEntryCatalog.h"
+#include "platform/linux/DesktopEntryCatalog.h"
 #include "platform/linux/WindowRecord.h"
 
 #include <vector>

@@ -1,7 +1,7 @@
 #include "platform/wayland/WaylandDisplayProvider.h"
 
+#include "platform/linux/DrmConnector.h"
 #include "platform/wayland/HelperJson.h"
-#include "platform/x11/RandRDisplayList.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -87,7 +87,7 @@ std::vector<DisplayInfo> WaylandDisplayProvider::displays(const QJsonValue& repl
                        : known(model)        ? model
                        : !connector->empty() ? *connector
                                              : display.uuid;
-        display.isBuiltIn = *builtIn || RandRDisplayList::isBuiltInConnector(*connector);
+        display.isBuiltIn = *builtIn || DrmConnector::isBuiltIn(*connector);
         display.frame = *frame;
         // A work area outside the monitor (a stale answer mid-change) is no visible frame.
         display.visibleFrame =

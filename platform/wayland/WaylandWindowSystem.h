@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/WindowSystem.h"
-#include "platform/DesktopEntryCatalog.h"
+#include "platform/linux/DesktopEntryCatalog.h"
 #include "platform/wayland/HelperChannel.h"
 
 #include <QJsonArray>

@@ -1,23 +1,11 @@
 #include "platform/x11/RandRDisplayList.h"
 
+#include "platform/linux/DrmConnector.h"
 #include "platform/x11/Edid.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace plimsett {
-
-bool RandRDisplayList::isBuiltInConnector(const std::string& name) {
-    for (const std::string prefix : {"edp", "lvds", "dsi"}) {
-        if (name.size() >= prefix.size() &&
-            std::equal(prefix.begin(), prefix.end(), name.begin(), [](char p, char n) {
-                return p == std::tolower(static_cast<unsigned char>(n));
-            })) {
-            return true;
-        }
-    }
-    return false;
-}
 
 std::vector<DisplayInfo> RandRDisplayList::displays(const std::vector<Output>& outputs,
                                                     const std::vector<DockStrut>& struts,
@@ -44,7 +32,7 @@ std::vector<DisplayInfo> RandRDisplayList::displays(const std::vector<Output>& o
         const std::optional<Edid> edid = Edid::parse(output->edid);
         display.uuid = edid ? edid->identity() : output->name;
         display.name = edid && !edid->monitorName().empty() ? edid->monitorName() : output->name;
-        display.isBuiltIn = isBuiltInConnector(output->name);
+        display.isBuiltIn = DrmConnector::isBuiltIn(output->name);
         display.frame = *output->frame;
         Rect visible = display.frame;
         for (const DockStrut& strut : struts) {

@@ -31,9 +31,6 @@ public:
     static std::vector<DisplayInfo> displays(const std::vector<Output>& outputs,
                                              const std::vector<DockStrut>& struts,
                                              double screenWidth, double screenHeight);
-
-    // Connectors of panels built into the computer: eDP, LVDS and DSI (any letter case).
-    static bool isBuiltInConnector(const std::string& name);
 };
 
 } // namespace plimsett

@@ -2,7 +2,7 @@
 
 #include "app/AppModel.h"
 #include "app/desktop/QtTimerApi.h"
-#include "platform/AccessibilityWatcher.h"
+#include "app/AccessibilityWatcher.h"
 #include "tests/app/ShellHarness.h"
 
 #include <QPushButton>

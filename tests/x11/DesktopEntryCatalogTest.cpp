@@ -1,6 +1,6 @@
-#include "platform/DesktopEntryCatalog.h"
+#include "platform/linux/DesktopEntryCatalog.h"
 
-#include "platform/DesktopEntryGroup.h"
+#include "platform/linux/DesktopEntryGroup.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>

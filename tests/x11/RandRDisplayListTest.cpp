@@ -1,5 +1,6 @@
 #include "platform/x11/RandRDisplayList.h"
 
+#include "platform/linux/DrmConnector.h"
 #include "tests/x11/support/EdidBuilder.h"
 
 #include <gtest/gtest.h>
@@ -71,10 +72,10 @@ TEST(X11RandRDisplayList, TheSameMonitorKeepsItsIdentityOnAnotherConnector) {
 
 TEST(X11RandRDisplayList, PanelConnectorsAreBuiltIn) {
     for (const char* name : {"eDP-1", "eDP1", "LVDS-1", "LVDS1", "DSI-1", "edp-2"}) {
-        EXPECT_TRUE(RandRDisplayList::isBuiltInConnector(name)) << name;
+        EXPECT_TRUE(DrmConnector::isBuiltIn(name)) << name;
     }
     for (const char* name : {"DP-1", "HDMI-A-1", "DUMMY0", "VGA-1", "DVI-D-1", "", "ED"}) {
-        EXPECT_FALSE(RandRDisplayList::isBuiltInConnector(name)) << name;
+        EXPECT_FALSE(DrmConnector::isBuiltIn(name)) << name;
     }
     const auto displays = RandRDisplayList::displays(
         {output("eDP-1", Rect{0, 0, 1920, 1200}), output("DP-1", Rect{1920, 0, 1920, 1080})}, {},

@@ -1,7 +1,7 @@
-#include "platform/DesktopEntryCatalog.h"
+#include "platform/linux/DesktopEntryCatalog.h"
 
 #include "engine/Text.h"
-#include "platform/DesktopEntryGroup.h"
+#include "platform/linux/DesktopEntryGroup.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "platform/DesktopEntryGroup.h"
+#include "platform/linux/DesktopEntryGroup.h"
 
 #include <fstream>
 #include <iterator>

@@ -1,4 +1,4 @@
-#include "tests/macos/FakeTimerApi.h"
+#include "tests/app/FakeTimerApi.h"
 
 namespace plimsett::testing {
 

@@ -1,4 +1,4 @@
-#include "platform/AccessibilityWatcher.h"
+#include "app/AccessibilityWatcher.h"
 
 #include <utility>
 

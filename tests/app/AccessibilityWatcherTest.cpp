@@ -1,8 +1,8 @@
-#include "platform/AccessibilityWatcher.h"
+#include "app/AccessibilityWatcher.h"
 
 #include "platform/macos/AccessibilityPermission.h"
 #include "tests/macos/FakeAccessibilityApi.h"
-#include "tests/macos/FakeTimerApi.h"
+#include "tests/app/FakeTimerApi.h"
 #include "tests/macos/FakeWorkspaceApi.h"
 #include "tests/support/ManualScheduler.h"
 

@@ -1,4 +1,4 @@
-#include "platform/AdvisedAccessPermission.h"
+#include "platform/wayland/AdvisedAccessPermission.h"
 
 namespace plimsett {
 
