@@ -2,7 +2,10 @@
 // normal windows, their moves, the monitors and their changes. Plus a top-bar menu that mirrors
 // the program's tray menu, since stock GNOME has no tray. Its records are those of every
 // Plimsett helper (platform/wayland/README.md). This text is shared by both forms of the
-// extension; the build puts the imports of each Shell version around it.
+// extension; the build puts the imports of each Shell version around it, PlimsettCore
+// (platform/wayland/helper/core.js: the checks, confirmation and throttling every helper shares)
+// in front of it and the top-bar menu (menu.js) after it. What is here is the Shell's side:
+// Mutter's windows and monitors, GLib's timers, and the bus.
 //
 // It serves Plimsett alone: only the connection that owns Plimsett's own bus name may call it,
 // as the Shell's own privileged interfaces answer only their allowed senders, and the top-bar
@@ -18,34 +21,9 @@ const OBJECT_PATH = '/tamblin_engineering/Plimsett/Shell';
 const INTERFACE_VERSION = 1;
 
 const APP_BUS_NAME = 'tamblin_engineering.Plimsett';
-const APP_MENU_PATH = '/tamblin_engineering/Plimsett/Menu';
-const APP_MENU_INTERFACE = 'tamblin_engineering.Plimsett.Menu1';
 
 const SHELL_ERROR_PREFIX = 'tamblin_engineering.Plimsett.Shell1.Error';
 const ACCESS_DENIED = 'org.freedesktop.DBus.Error.AccessDenied';
-
-// A batch of moves is answered once every window has its frame, or after this long (clients
-// take a new size in their own time).
-const MOVE_CONFIRMATION_MS = 1500;
-const MOVE_POLL_MS = 15;
-const MOVE_RETRY_POLLS = 10;
-// A frame counts only once it has held this long: on Mutter 48 a window shows the requested
-// frame at once, and a client's late answer to an earlier configure (an un-maximise) can still
-// put its old frame back some 50 ms later.
-const MOVE_STABLE_MS = 150;
-// The edge tolerance under which a window counts as in place.
-const FRAME_TOLERANCE = 2;
-// What a request from the bus may hold. Anything beyond is refused before any work is done:
-// this code runs inside the compositor, where a stall or an exception is the user's whole
-// session.
-const MAX_REQUEST_CHARS = 1 << 20;
-const MAX_MOVES = 2000;
-const MAX_COORDINATE = 1000000;
-const MAX_MENU_ITEMS = 64;
-const MAX_TEXT = 4096;
-// A window's changes are told at most this often (a drag is one report a quarter second).
-const WINDOW_REPORT_MS = 250;
-
 const SHELL_INTERFACE_NAME = 'tamblin_engineering.Plimsett.Shell1';
 const SHELL_INTERFACE = `
 <node>
@@ -75,12 +53,8 @@ const SHELL_INTERFACE = `
   </interface>
 </node>`;
 
-const MAXIMIZE_HORIZONTAL = 1;
-const MAXIMIZE_VERTICAL = 2;
-
-function rectObject(r) {
-    return {x: r.x, y: r.y, width: r.width, height: r.height};
-}
+// Meta.MaximizeFlags has the core's bits: 1 horizontal, 2 vertical.
+const {MAXIMIZE_HORIZONTAL, MAXIMIZE_VERTICAL, rect: rectObject} = PlimsettCore;
 
 // Meta's maximisation state as flags (1 horizontal, 2 vertical), across the Shell versions that
 // changed how it is read.
@@ -160,189 +134,69 @@ function windowsById() {
     return new Map(applicationWindows().map(w => [String(w.get_id()), w]));
 }
 
-function withinTolerance(a, b) {
-    return Math.abs(a.x - b.x) < FRAME_TOLERANCE && Math.abs(a.y - b.y) < FRAME_TOLERANCE &&
-        Math.abs(a.width - b.width) < FRAME_TOLERANCE &&
-        Math.abs(a.height - b.height) < FRAME_TOLERANCE;
-}
-
-function centreInside(frame, target) {
-    const cx = frame.x + frame.width / 2;
-    const cy = frame.y + frame.height / 2;
-    return cx >= target.x && cx <= target.x + target.width && cy >= target.y &&
-        cy <= target.y + target.height;
-}
-
-// Why a requested frame cannot be used, or null when it can: four numbers, the position within
-// reach of any real monitor, the size positive.
-function frameProblem(frame) {
-    if (frame === null || typeof frame !== 'object' || Array.isArray(frame))
-        return 'the frame is not an object with x, y, width and height';
-    for (const key of ['x', 'y', 'width', 'height']) {
-        const value = frame[key];
-        if (typeof value !== 'number' || !Number.isFinite(value))
-            return `the frame's ${key} is not a finite number`;
-        const low = key === 'width' || key === 'height' ? 1 : -MAX_COORDINATE;
-        if (value < low || value > MAX_COORDINATE)
-            return `the frame's ${key} (${value}) is outside ${low}..${MAX_COORDINATE}`;
-    }
-    return null;
-}
-
-// Why a move or an opening cannot be used, or null: its frame, then its maximise flags.
-function moveProblem(request) {
-    const problem = frameProblem(request.frame);
-    if (problem)
-        return problem;
-    const flag = ['maximizeHorizontally', 'maximizeVertically']
-        .find(key => key in request && typeof request[key] !== 'boolean');
-    return flag ? `${flag} is not true or false` : null;
-}
-
-// The list in a request's JSON text, or the reason it is refused as a whole. Its records are
-// checked one by one by the caller: a bad one is skipped with its reason, not the whole list.
-function parseList(json, what) {
-    if (typeof json !== 'string' || json.length > MAX_REQUEST_CHARS)
-        return {error: `the ${what}s are not a text of at most ${MAX_REQUEST_CHARS} characters`};
-    let list;
-    try {
-        list = JSON.parse(json);
-    } catch (e) {
-        return {error: `the ${what}s are not JSON: ${e.message}`};
-    }
-    if (!Array.isArray(list))
-        return {error: `the ${what}s are not a list`};
-    if (list.length > MAX_MOVES)
-        return {error: `${list.length} ${what}s in one call; at most ${MAX_MOVES} are taken`};
-    return {list};
-}
-
-function isRecord(value) {
-    return value !== null && typeof value === 'object' && !Array.isArray(value);
-}
-
-// The moves of a MoveWindows call, each with the reason it cannot be done or null; or the reason
-// the call is refused as a whole. A window is moved at most once per call.
-function parseMoves(json) {
-    const parsed = parseList(json, 'move');
-    if (parsed.error)
-        return parsed;
-    const seen = new Set();
-    const moves = parsed.list.map((request, index) => {
-        if (!isRecord(request))
-            return {request: {}, problem: `move ${index} is not an object`};
-        if (typeof request.id !== 'string' || request.id.length === 0 || request.id.length > 32)
-            return {request, problem: `move ${index} has no window id (a text)`};
-        if (seen.has(request.id))
-            return {request, problem: `window ${request.id} is moved twice in one call`};
-        seen.add(request.id);
-        return {request, problem: moveProblem(request)};
-    });
-    return {moves};
-}
-
-// The openings of an ExpectWindows call (where windows that open should go), and the reasons
-// of those skipped; or the reason the call is refused as a whole.
-function parseOpenings(json) {
-    const parsed = parseList(json, 'opening');
-    if (parsed.error)
-        return parsed;
-    const openings = [];
-    const skipped = [];
-    for (const [index, o] of parsed.list.entries()) {
-        let problem = null;
-        if (!isRecord(o))
-            problem = 'it is not an object';
-        else if (typeof o.appClass !== 'string' || typeof o.title !== 'string')
-            problem = 'it has no application and title (texts)';
-        else if (o.appClass.length > MAX_TEXT || o.title.length > MAX_TEXT)
-            problem = `its application or title is longer than ${MAX_TEXT} characters`;
-        else
-            problem = moveProblem(o);
-        if (problem)
-            skipped.push({index, error: `opening ${index}: ${problem}`});
-        else
-            openings.push(o);
-    }
-    return {openings, skipped};
-}
-
-// One requested move, checked by the caller's rule: a window to maximise again is done when it
-// is maximised that way with its centre in the target, any other one when its frame is the target
-// and has stayed so for MOVE_STABLE_MS.
-class PendingMove {
-    constructor(request, windows, problem = moveProblem(request)) {
-        this.id = typeof request.id === 'string' ? request.id : '';
-        this.problem = problem;
-        const frame = this.problem ? {x: 0, y: 0, width: 0, height: 0} : request.frame;
-        this.target = {
-            x: Math.round(frame.x),
-            y: Math.round(frame.y),
-            width: Math.round(frame.width),
-            height: Math.round(frame.height),
-        };
-        this.maximize = (request.maximizeHorizontally === true ? MAXIMIZE_HORIZONTAL : 0) |
-            (request.maximizeVertically === true ? MAXIMIZE_VERTICAL : 0);
-        this.window = windows.get(this.id) ?? null;
-        this.valid = this.problem === null;
-        this._inPlaceSince = null;
-    }
-
-    start() {
-        const window = this.window;
-        if (window === null || !this.valid)
-            return;
+// What the moves of PlimsettCore.confirmMoves need of Mutter.
+const mutterWindows = {
+    lookup() {
+        const windows = windowsById();
+        return id => windows.get(id) ?? null;
+    },
+    frameOf: window => window.get_frame_rect(),
+    maximizeOf: maximizeFlagsOf,
+    place(window, frame, flags) {
         if (maximizeFlagsOf(window) !== 0)
             unmaximize(window);
-        const {x, y, width, height} = this.target;
-        window.move_resize_frame(false, x, y, width, height);
-        if (this.maximize !== 0)
-            maximize(window, this.maximize);
+        window.move_resize_frame(false, frame.x, frame.y, frame.width, frame.height);
+        if (flags !== 0)
+            maximize(window, flags);
+    },
+    setFrame(window, frame) {
+        window.move_resize_frame(false, frame.x, frame.y, frame.width, frame.height);
+    },
+};
+
+// PlimsettCore's timers on GLib's main loop, all of them stopped at once when the extension is.
+class GLibTimers {
+    constructor() {
+        this._waiting = new Set();
     }
 
-    // Asks again for a plain frame that has not come: a client may still answer the configure of
-    // an un-maximise with its old size after the move was asked for.
-    retry(windows) {
-        if (this.maximize === 0 && !this.isDone(windows)) {
-            const {x, y, width, height} = this.target;
-            this.window.move_resize_frame(false, x, y, width, height);
-        }
+    now() {
+        return GLib.get_monotonic_time() / 1000;
     }
 
-    exists(windows) {
-        return this.window !== null && windows.get(this.id) === this.window;
+    create(callback) {
+        const timers = this;
+        let id = 0;
+        const timer = {
+            start(ms) {
+                timer.stop();
+                const fire = () => {
+                    id = 0;
+                    timers._waiting.delete(timer);
+                    callback();
+                    return GLib.SOURCE_REMOVE;
+                };
+                id = ms === 0 ? GLib.idle_add(GLib.PRIORITY_DEFAULT, fire)
+                    : GLib.timeout_add(GLib.PRIORITY_DEFAULT, ms, fire);
+                timers._waiting.add(timer);
+            },
+            stop() {
+                if (id !== 0)
+                    GLib.source_remove(id);
+                id = 0;
+                timers._waiting.delete(timer);
+            },
+            active: () => id !== 0,
+        };
+        return timer;
     }
 
-    isDone(windows) {
-        if (!this.valid || !this.exists(windows))
-            return true;
-        const frame = this.window.get_frame_rect();
-        const inPlace = this.maximize !== 0
-            ? (maximizeFlagsOf(this.window) & this.maximize) === this.maximize &&
-                centreInside(frame, this.target)
-            : withinTolerance(frame, this.target);
-        const now = GLib.get_monotonic_time() / 1000;
-        if (!inPlace) {
-            this._inPlaceSince = null;
-            return false;
-        }
-        this._inPlaceSince ??= now;
-        return now - this._inPlaceSince >= MOVE_STABLE_MS;
-    }
-
-    result(windows) {
-        const answer = {id: this.id, exists: this.exists(windows)};
-        if (this.problem)
-            answer.error = this.problem;
-        if (!answer.exists)
-            return answer;
-        const flags = maximizeFlagsOf(this.window);
-        answer.frame = rectObject(this.window.get_frame_rect());
-        answer.maximizedHorizontally = (flags & MAXIMIZE_HORIZONTAL) !== 0;
-        answer.maximizedVertically = (flags & MAXIMIZE_VERTICAL) !== 0;
-        return answer;
+    stopAll() {
+        for (const timer of [...this._waiting])
+            timer.stop();
     }
 }
+
 
 function jsonReply(invocation, value) {
     invocation.return_value(new GLib.Variant('(s)', [JSON.stringify(value)]));
@@ -418,17 +272,13 @@ class CallerCheck {
 }
 
 // Tells the program of the application windows that appear, change (frame, maximised or
-// minimised state) or go, throttled per window: an appearance or a departure at once, a change at
-// most every WINDOW_REPORT_MS. Reports that fall together go out as one signal. A window is told
-// of once it is first shown, when the Shell has placed it.
+// minimised state) or go, through PlimsettCore's per-window throttle. A window is told of once it
+// is first shown, when the Shell has placed it.
 class WindowReporter {
-    constructor(send, place) {
-        this._send = send;
+    constructor(timers, send, place) {
+        this._throttle = new PlimsettCore.ReportThrottle(timers, send);
         this._place = place;
         this._windows = new Map();
-        this._queue = [];
-        this._flushId = 0;
-        this._trailingId = 0;
     }
 
     start() {
@@ -440,98 +290,47 @@ class WindowReporter {
 
     stop() {
         global.display.disconnect(this._createdId);
-        for (const [window, state] of this._windows)
-            state.ids.forEach(id => window.disconnect(id));
+        for (const [window, ids] of this._windows)
+            ids.forEach(id => window.disconnect(id));
         this._windows.clear();
-        for (const id of [this._flushId, this._trailingId]) {
-            if (id)
-                GLib.source_remove(id);
-        }
-        this._flushId = this._trailingId = 0;
-        this._queue = [];
+        this._throttle.stop();
     }
 
     _follow(window, appears) {
         if (this._windows.has(window))
             return;
-        const state = {id: String(window.get_id()), last: 0, changed: false, ids: [],
-            shown: !appears};
-        this._windows.set(window, state);
-        const changed = () => this._changed(window);
+        const id = String(window.get_id());
+        const ids = [];
+        this._windows.set(window, ids);
+        if (!appears)
+            this._throttle.follow(id);
+        const changed = () => {
+            if (isApplicationWindow(window))
+                this._throttle.changed(id);
+        };
         for (const signal of ['position-changed', 'size-changed', 'notify::minimized',
             'notify::maximized-horizontally', 'notify::maximized-vertically'])
-            state.ids.push(window.connect(signal, changed));
-        state.ids.push(window.connect('shown', () => {
-            if (!state.shown && isApplicationWindow(window)) {
-                state.shown = true;
+            ids.push(window.connect(signal, changed));
+        ids.push(window.connect('shown', () => {
+            if (!this._throttle.knows(id) && isApplicationWindow(window)) {
                 // Before the Shell paints it: on the frame the program expects it to take.
                 this._place(window);
-                state.last = GLib.get_monotonic_time() / 1000;
-                this._queueReport(state.id, 'appeared');
+                this._throttle.appeared(id);
             }
         }));
-        state.ids.push(window.connect('unmanaged', () => {
-            state.ids.forEach(id => window.disconnect(id));
+        ids.push(window.connect('unmanaged', () => {
+            ids.forEach(one => window.disconnect(one));
             this._windows.delete(window);
-            if (state.shown)
-                this._queueReport(state.id, 'gone');
+            this._throttle.gone(id);
         }));
-    }
-
-    _changed(window) {
-        const state = this._windows.get(window);
-        if (!state || !state.shown || !isApplicationWindow(window))
-            return;
-        const now = GLib.get_monotonic_time() / 1000;
-        if (now - state.last >= WINDOW_REPORT_MS) {
-            state.last = now;
-            this._queueReport(state.id, 'changed');
-            return;
-        }
-        state.changed = true;
-        if (!this._trailingId) {
-            this._trailingId = GLib.timeout_add(GLib.PRIORITY_DEFAULT, WINDOW_REPORT_MS,
-                () => this._reportTrailing());
-        }
-    }
-
-    _reportTrailing() {
-        const now = GLib.get_monotonic_time() / 1000;
-        let waiting = false;
-        for (const state of this._windows.values()) {
-            if (!state.changed)
-                continue;
-            if (now - state.last >= WINDOW_REPORT_MS) {
-                state.changed = false;
-                state.last = now;
-                this._queueReport(state.id, 'changed');
-            } else {
-                waiting = true;
-            }
-        }
-        if (waiting)
-            return GLib.SOURCE_CONTINUE;
-        this._trailingId = 0;
-        return GLib.SOURCE_REMOVE;
-    }
-
-    _queueReport(id, change) {
-        this._queue.push({id, change});
-        if (!this._flushId) {
-            this._flushId = GLib.idle_add(GLib.PRIORITY_DEFAULT, () => {
-                this._flushId = 0;
-                const batch = this._queue;
-                this._queue = [];
-                this._send(JSON.stringify(batch));
-                return GLib.SOURCE_REMOVE;
-            });
-        }
     }
 }
 
+
 class ShellService {
     constructor() {
-        this._pendingTimers = new Set();
+        this._timers = new GLibTimers();
+        this._openings = new PlimsettCore.Openings();
         this._signals = [];
         this._ownsName = false;
         this._moving = false;
@@ -540,7 +339,7 @@ class ShellService {
     start() {
         this._callers = new CallerCheck(() => {
             // What one program asked for holds while it runs.
-            this._openings = [];
+            this._openings.clear();
         });
         this._exported = Gio.DBusExportedObject.wrapJSObject(SHELL_INTERFACE, this);
         this._exported.export(Gio.DBus.session, OBJECT_PATH);
@@ -557,9 +356,9 @@ class ShellService {
             Main.layoutManager.connect('monitors-changed', () => this._emit('MonitorsChanged'))]);
         this._signals.push([global.display,
             global.display.connect('workareas-changed', () => this._emit('WorkAreasChanged'))]);
-        this._openings = [];
-        this._reporter = new WindowReporter(
-            events => this._emit('WindowsChanged', new GLib.Variant('(s)', [events])),
+        this._openings.clear();
+        this._reporter = new WindowReporter(this._timers,
+            events => this._emit('WindowsChanged', new GLib.Variant('(s)', [JSON.stringify(events)])),
             window => this._placeOpening(window));
         this._reporter.start();
     }
@@ -569,13 +368,12 @@ class ShellService {
         this._reporter = null;
         this._callers?.destroy();
         this._callers = null;
-        this._openings = [];
+        this._openings.clear();
         for (const [object, id] of this._signals)
             object.disconnect(id);
         this._signals = [];
-        for (const id of this._pendingTimers)
-            GLib.source_remove(id);
-        this._pendingTimers.clear();
+        // A batch under way is dropped unanswered, as the bus drops the call with the name.
+        this._timers.stopAll();
         this._moving = false;
         if (this._nameId) {
             Gio.bus_unown_name(this._nameId);
@@ -632,63 +430,36 @@ class ShellService {
     }
 
     _moveWindows(movesJson, invocation) {
-        // One batch at a time: each is checked every MOVE_POLL_MS inside the compositor.
+        // One batch at a time: each is checked every few milliseconds inside the compositor.
         if (this._moving) {
             errorReply(invocation, 'a batch of moves is still under way; send the next one ' +
                 'when it has been answered', 'Busy');
             return;
         }
-        const parsed = parseMoves(movesJson);
+        const parsed = PlimsettCore.parseMoves(movesJson);
         if (parsed.error) {
             errorReply(invocation, parsed.error);
             return;
         }
-        const current = windowsById();
-        const moves = parsed.moves.map(({request, problem}) =>
-            new PendingMove(request, current, problem));
-        for (const move of moves)
-            move.start();
-        // Every move is looked at on every check, so that each one's steadiness is timed.
-        const allDone = windows => moves.map(m => m.isDone(windows)).every(done => done);
-        // The clients take their new sizes in their own time; wait for all of them at once.
-        const deadline = GLib.get_monotonic_time() + MOVE_CONFIRMATION_MS * 1000;
-        let polls = 0;
-        allDone(windowsById());
         this._moving = true;
-        const id = GLib.timeout_add(GLib.PRIORITY_DEFAULT, MOVE_POLL_MS, () => {
-            try {
-                const windows = windowsById();
-                if (allDone(windows) || GLib.get_monotonic_time() >= deadline) {
-                    this._finishMoves(id);
-                    jsonReply(invocation, moves.map(m => m.result(windows)));
-                    return GLib.SOURCE_REMOVE;
-                }
-                if (++polls % MOVE_RETRY_POLLS === 0)
-                    moves.forEach(m => m.retry(windows));
-                return GLib.SOURCE_CONTINUE;
-            } catch (e) {
-                this._finishMoves(id);
-                errorReply(invocation, `the moves failed: ${e.message}`);
-                return GLib.SOURCE_REMOVE;
-            }
+        PlimsettCore.confirmMoves(mutterWindows, this._timers, parsed.moves, answers => {
+            this._moving = false;
+            jsonReply(invocation, answers);
+        }, reason => {
+            this._moving = false;
+            errorReply(invocation, reason);
         });
-        this._pendingTimers.add(id);
-    }
-
-    _finishMoves(id) {
-        this._pendingTimers.delete(id);
-        this._moving = false;
     }
 
     // Replaces the openings; answers the reasons of those skipped.
     ExpectWindowsAsync([openingsJson], invocation) {
         this._serve(invocation, () => {
-            const parsed = parseOpenings(openingsJson);
+            const parsed = PlimsettCore.parseOpenings(openingsJson);
             if (parsed.error) {
                 errorReply(invocation, parsed.error);
                 return;
             }
-            this._openings = parsed.openings;
+            this._openings.replace(parsed.openings);
             jsonReply(invocation, parsed.skipped);
         });
     }
@@ -697,17 +468,13 @@ class ShellService {
     // title, unless another open window has them too (then the program's matcher decides).
     _placeOpening(window) {
         try {
-            const appClass = window.get_wm_class() ?? '';
-            const title = window.get_title() ?? '';
-            const same = o => o.appClass === appClass && o.title === title;
-            const index = this._openings.findIndex(same);
-            if (index < 0 || this._openings.findIndex((o, i) => i > index && same(o)) >= 0)
-                return;
-            if (applicationWindows().some(w => w !== window &&
-                (w.get_wm_class() ?? '') === appClass && (w.get_title() ?? '') === title))
-                return;
-            const [opening] = this._openings.splice(index, 1);
-            new PendingMove({...opening, id: String(window.get_id())}, windowsById()).start();
+            const anotherWindowHas = (appClass, title) => applicationWindows().some(w =>
+                w !== window && (w.get_wm_class() ?? '') === appClass &&
+                (w.get_title() ?? '') === title);
+            const placement = this._openings.take(window.get_wm_class() ?? '',
+                window.get_title() ?? '', anotherWindowHas);
+            if (placement !== null)
+                mutterWindows.place(window, placement.frame, placement.maximize);
         } catch (e) {
             log(`Plimsett: a window that opened was left where the Shell put it (${e.message})`);
         }
@@ -789,139 +556,6 @@ function describeMonitors(state) {
     return monitors;
 }
 
-// The program's tray menu in the top bar. The menu's items come from the running program each
-// time the menu opens (its texts and states are the program's own), and choosing one asks the
-// program to carry it out. The indicator shows only while the program runs, only when the owner
-// of the program's bus name is the program that installed this extension (metadata.json's
-// "program"), and never on the lock screen.
-class MenuIndicator {
-    constructor(program) {
-        this._program = typeof program === 'string' && program.startsWith('/') ? program : null;
-        this._owner = null;
-        this._verified = null;
-    }
-
-    start() {
-        this._callers = new CallerCheck(owner => this._ownerChanged(owner));
-        this._sessionId = Main.sessionMode.connect('updated', () => this._update());
-    }
-
-    stop() {
-        this._callers?.destroy();
-        this._callers = null;
-        if (this._sessionId) {
-            Main.sessionMode.disconnect(this._sessionId);
-            this._sessionId = 0;
-        }
-        this._owner = this._verified = null;
-        this._hide();
-    }
-
-    _ownerChanged(owner) {
-        this._owner = owner;
-        this._verified = null;
-        this._update();
-        if (owner === null || this._program === null)
-            return;
-        // The owner's process, and the program it runs.
-        Gio.DBus.session.call('org.freedesktop.DBus', '/org/freedesktop/DBus',
-            'org.freedesktop.DBus', 'GetConnectionUnixProcessID', new GLib.Variant('(s)', [owner]),
-            new GLib.VariantType('(u)'), Gio.DBusCallFlags.NONE, 5000, null, (connection, result) => {
-                let program = null;
-                try {
-                    const [pid] = connection.call_finish(result).deepUnpack();
-                    program = GLib.file_read_link(`/proc/${pid}/exe`).replace(/ \(deleted\)$/, '');
-                } catch (e) {
-                    // Gone already, or not ours to read: not the program.
-                }
-                if (owner !== this._owner)
-                    return;
-                this._verified = program === this._program ? owner : null;
-                this._update();
-            });
-    }
-
-    _update() {
-        if (this._verified !== null && this._verified === this._owner &&
-            !Main.sessionMode.isLocked)
-            this._show();
-        else
-            this._hide();
-    }
-
-    _show() {
-        if (this._button)
-            return;
-        this._button = new PanelMenu.Button(0.0, 'Plimsett', false);
-        this._button.add_child(new St.Icon({
-            icon_name: 'video-display-symbolic',
-            style_class: 'system-status-icon',
-        }));
-        this._loading = new PopupMenu.PopupMenuItem('Plimsett', {reactive: false});
-        this._button.menu.addMenuItem(this._loading);
-        this._button.menu.connect('open-state-changed', (_menu, open) => {
-            if (open)
-                this._refresh();
-        });
-        Main.panel.addToStatusArea('plimsett-menu', this._button);
-    }
-
-    _hide() {
-        this._button?.destroy();
-        this._button = null;
-    }
-
-    _call(method, parameters, replyType, onReply) {
-        // To the connection checked above, not to whoever holds the name by then.
-        if (this._verified === null)
-            return;
-        Gio.DBus.session.call(this._verified, APP_MENU_PATH, APP_MENU_INTERFACE, method, parameters,
-            replyType, Gio.DBusCallFlags.NONE, 5000, null, (connection, result) => {
-                try {
-                    const reply = connection.call_finish(result);
-                    onReply?.(reply);
-                } catch (e) {
-                    log(`Plimsett: the program did not answer ${method} (${e.message})`);
-                }
-            });
-    }
-
-    _refresh() {
-        this._call('GetItems', null, new GLib.VariantType('(s)'), reply => {
-            const button = this._button;
-            if (!button)
-                return;
-            let items = [];
-            try {
-                items = JSON.parse(reply.deepUnpack()[0]);
-            } catch (e) {
-                log(`Plimsett: the menu items are not JSON (${e.message})`);
-            }
-            if (!Array.isArray(items))
-                items = [];
-            button.menu.removeAll();
-            items.slice(0, MAX_MENU_ITEMS).forEach((item, index) => {
-                if (item === null || typeof item !== 'object')
-                    return;
-                if (item.separator) {
-                    button.menu.addMenuItem(new PopupMenu.PopupSeparatorMenuItem());
-                    return;
-                }
-                const title = String(item.title ?? '').slice(0, 200);
-                let menuItem;
-                if (item.checkable) {
-                    menuItem = new PopupMenu.PopupSwitchMenuItem(title, item.checked === true);
-                } else {
-                    menuItem = new PopupMenu.PopupMenuItem(title);
-                }
-                menuItem.setSensitive(item.enabled !== false);
-                menuItem.connect('activate', () => this._call('Activate',
-                    new GLib.Variant('(us)', [index, title]), null, null));
-                button.menu.addMenuItem(menuItem);
-            });
-        });
-    }
-}
 
 class PlimsettExtension {
     // `metadata` is the extension's metadata.json, with the installer's "program".
