@@ -1,42 +1,50 @@
 #include "engine/LayoutController.h"
 
 #include "engine/RearrangedLayout.h"
-#include "engine/WindowMatcher.h"
-
-#include <algorithm>
-
-#include <functional>
+#include "engine/RestorePlan.h"
+#include "engine/Weakly.h"
 
 namespace plimsett {
-namespace {
-
-// `windows` without those of the applications the user excluded.
-template <typename Window>
-std::vector<Window> included(std::vector<Window> windows, const std::set<std::string>& excluded) {
-    std::erase_if(windows, [&](const Window& w) { return excluded.contains(w.bundleID); });
-    return windows;
-}
-
-// `action` (a member function, or a function given the controller first) as a closure that holds
-// the controller weakly and does nothing once it is gone.
-template <typename Action> auto weakly(std::weak_ptr<LayoutController> controller, Action action) {
-    return [controller = std::move(controller), action = std::move(action)](const auto&... args) {
-        if (const auto self = controller.lock()) {
-            std::invoke(action, *self, args...);
-        }
-    };
-}
-
-} // namespace
 
 std::shared_ptr<LayoutController>
 LayoutController::make(std::shared_ptr<WindowSystem> windowSystem,
                        std::shared_ptr<DisplayProvider> displayProvider,
                        std::shared_ptr<LayoutStore> store, std::shared_ptr<Preferences> preferences,
                        std::shared_ptr<Scheduler> scheduler, Clock now, std::string builtInName) {
-    return std::shared_ptr<LayoutController>(new LayoutController(
+    std::shared_ptr<LayoutController> controller(new LayoutController(
         std::move(windowSystem), std::move(displayProvider), std::move(store),
         std::move(preferences), std::move(scheduler), std::move(now), std::move(builtInName)));
+    const std::weak_ptr<LayoutController> weak = controller;
+    controller->follower_ = WindowFollower::make(
+        controller->windowSystem_, controller->store_, controller->preferences_,
+        controller->scheduler_,
+        WindowFollower::Owner{
+            .stableSet = [weak]() -> std::optional<DisplaySet> {
+                const auto self = weak.lock();
+                return self && self->phase_ == Phase::stable ? std::optional(self->currentSet_)
+                                                              : std::nullopt;
+            },
+            .isRestoring = [weak] {
+                const auto self = weak.lock();
+                return self && self->isRestoring();
+            },
+            .snapshot = weakly(weak, [](LayoutController& self) {
+                if (self.snapshotIfStillCurrent()) {
+                    self.onChange();
+                }
+            })});
+    controller->passes_ = RestoreRunner::make(
+        controller->windowSystem_, controller->preferences_, controller->now_,
+        weakly(weak, [](LayoutController& self, bool late) {
+            // Whoever sent the pass announced what it did then; what came later is told here.
+            if (late) {
+                self.onChange();
+            }
+            if (!self.isRestoring()) {
+                self.follower_->announceOpenings();
+            }
+        }));
+    return controller;
 }
 
 LayoutController::LayoutController(std::shared_ptr<WindowSystem> windowSystem,
@@ -48,10 +56,10 @@ LayoutController::LayoutController(std::shared_ptr<WindowSystem> windowSystem,
     : windowSystem_(std::move(windowSystem)), displayProvider_(std::move(displayProvider)),
       store_(std::move(store)), preferences_(std::move(preferences)),
       scheduler_(std::move(scheduler)), now_(std::move(now)),
+      builtInName_(std::move(builtInName)),
       settleDebouncer_(Debouncer::make(settleDelay, scheduler_)),
-      followDebouncer_(Debouncer::make(followDelay, scheduler_)),
-      currentSet_(displayProvider_->currentDisplaySet()), onChange_([] {}),
-      builtInName_(std::move(builtInName)) {}
+      snapshots_(windowSystem_, store_, preferences_, now_, builtInName_),
+      currentSet_(displayProvider_->currentDisplaySet()), onChange_([] {}) {}
 
 void LayoutController::setOnChange(std::function<void()> onChange) {
     onChange_ = onChange ? std::move(onChange) : [] {};
@@ -63,27 +71,16 @@ void LayoutController::onChange() const {
     callback();
 }
 
+void LayoutController::enterPhase(Phase phase) {
+    phase_ = phase;
+}
+
 // MARK: Snapshots
 
 std::optional<SavedLayout> LayoutController::takeSnapshot(const DisplaySet& set) {
     // Across a gap in access the windows may lie where the desktop piled them for a display
     // change nobody saw: nothing is saved until the settle after access returned.
-    if (gapUnsettled_ || !windowSystem_->isTrusted() || set.displays.empty()) {
-        return std::nullopt;
-    }
-    std::vector<SavedWindow> windows;
-    for (const LiveWindow& window :
-         included(windowSystem_->windows(), preferences_->excludedBundleIDs())) {
-        windows.push_back(window.savedWindow());
-    }
-    // An empty snapshot never replaces a saved layout.
-    if (windows.empty()) {
-        return std::nullopt;
-    }
-    const Date taken = now_();
-    SavedLayout layout{set.id, set.name(builtInName_), set.displays, taken, std::move(windows)};
-    lastSnapshotAt_ = taken;
-    return store_->save(std::move(layout), /*merge=*/true);
+    return gapUnsettled_ ? std::nullopt : snapshots_.take(set);
 }
 
 void LayoutController::scheduleSnapshot() {
@@ -99,7 +96,7 @@ void LayoutController::snapshotTimerFired() {
     if (phase_ != Phase::stable) {
         return;
     }
-    if (passesInFlight_ > 0) {
+    if (windowsMoving()) {
         // Windows on their way would be saved half-way.
         scheduleSnapshot();
         return;
@@ -142,13 +139,13 @@ std::optional<SavedLayout> LayoutController::currentLayout() const {
 
 void LayoutController::start() {
     currentSet_ = displayProvider_->currentDisplaySet();
-    phase_ = Phase::stable;
+    enterPhase(Phase::stable);
     scheduleSnapshot();
     onChange();
 }
 
 void LayoutController::stop() {
-    eras_.beginNew();
+    passes_->beginNewEra();
     cancelTimers();
 }
 
@@ -181,7 +178,7 @@ void LayoutController::restoreNow(RestoreDone done) {
 
 void LayoutController::restore(const SavedLayout& layout, const std::vector<DisplayInfo>& displays,
                                RestoreDone done) {
-    runPass(&layout, displays, /*rescueStranded=*/false,
+    passes_->run(&layout, displays, /*rescueStranded=*/false,
             [done = std::move(done)](const RestoreResult& counts) {
                 if (done) {
                     done(counts);
@@ -193,7 +190,7 @@ void LayoutController::restoreAutomatically(const DisplaySet& set, const SavedLa
     // Nothing may snapshot between the two passes, and at most one second pass may wait. Settling
     // normally cancelled both already; a wake without a preceding sleep does not.
     dropSnapshotAndSecondPass();
-    runPass(
+    passes_->run(
         &layout, set.displays, /*rescueStranded=*/true, {},
         weakly(weak_from_this(), [layout, set](LayoutController& self, const RestoreResult& first) {
             self.scheduleSecondPass(layout, set, first);
@@ -224,174 +221,33 @@ void LayoutController::runSecondPass(const SavedLayout& layout, const DisplaySet
     }
     // The counts of both passes are filed however long the answers take; the snapshot is armed
     // again only if no display change came meanwhile, for then its settle does that.
-    runPass(&layout, set.displays, /*rescueStranded=*/true,
+    passes_->run(&layout, set.displays, /*rescueStranded=*/true,
             weakly(weak_from_this(),
                    [first](LayoutController& self, const RestoreResult& second) {
                        RestoreResult both = second;
                        both.moved += first.moved;
-                       self.lastRestore_ = LastRestore{self.now_(), both};
+                       self.passes_->record(both);
                    }),
             weakly(weak_from_this(),
                    [](LayoutController& self, const RestoreResult&) { self.scheduleSnapshot(); }));
     onChange();
 }
 
-RestorePlan LayoutController::planPass(const SavedLayout* layout,
-                                       const std::vector<DisplayInfo>& displays,
-                                       bool rescueStranded) const {
-    const std::set<std::string> excluded = preferences_->excludedBundleIDs();
-    return RestorePlan(included(windowSystem_->windows(), excluded),
-                       layout ? included(layout->windows, excluded) : std::vector<SavedWindow>{},
-                       displays, rescueStranded);
-}
-
-void LayoutController::runPass(const SavedLayout* layout, const std::vector<DisplayInfo>& displays,
-                               bool rescueStranded, RestorePass::Counts answered,
-                               RestorePass::Counts followUp) {
-    if (!windowSystem_->isTrusted()) {
-        // Nothing to look at or move, and nothing to record; what waits for the pass goes on.
-        RestorePass(RestorePlan{}, eras_.current(), std::move(answered), std::move(followUp))
-            .finish(RestoreResult{}, eras_);
-        return;
-    }
-    const RestorePass pass(planPass(layout, displays, rescueStranded), eras_.current(),
-                           std::move(answered), std::move(followUp));
-    if (!pass.hasMoves()) {
-        if (layout) {
-            lastRestore_ = LastRestore{now_(), pass.plan().counts()};
-        }
-        pass.finish(pass.plan().counts(), eras_);
-        if (!isRestoring()) {
-            announceOpenings();
-        }
-        return;
-    }
-    ++passesInFlight_;
-    pass.send(*windowSystem_, weakly(weak_from_this(), &LayoutController::passAnswered));
-}
-
-void LayoutController::passAnswered(const RestorePass& pass, const RestoreResult& counts,
-                                    bool late) {
-    --passesInFlight_;
-    lastRestore_ = LastRestore{now_(), counts};
-    pass.finish(counts, eras_);
-    // Whoever sent the pass announced what it did then; what came later is announced here.
-    if (late) {
-        onChange();
-    }
-    if (!isRestoring()) {
-        announceOpenings();
-    }
-}
-
 // MARK: Window events
 
+bool LayoutController::windowsMoving() const {
+    return passes_->isMoving() || follower_->isPlacing();
+}
+
 bool LayoutController::isRestoring() const {
-    return passesInFlight_ > 0 || secondPassTask_ != nullptr;
+    return windowsMoving() || secondPassTask_ != nullptr;
 }
 
 void LayoutController::windowEvent(const WindowEvent& event) {
     // While settling, the windows move because displays went or came: that is never the layout
     // to keep. Asleep or without access, nothing is looked at.
-    if (phase_ != Phase::stable || accessMissing_) {
-        return;
-    }
-    if (event.kind == WindowEvent::Kind::appeared && preferences_->placeOpeningWindows()) {
-        placeOpenedWindow(event.windowKey);
-    }
-    // A window that went may open again at once: its place is told before the layout follows.
-    if (event.kind == WindowEvent::Kind::gone && !isRestoring()) {
-        announceOpenings();
-    }
-    followDebouncer_->schedule(weakly(weak_from_this(), &LayoutController::followWindows));
-}
-
-void LayoutController::followWindows() {
-    // A restore pass moves the windows back, and its follow-up saves them.
-    if (phase_ != Phase::stable || isRestoring()) {
-        return;
-    }
-    if (snapshotIfStillCurrent()) {
-        onChange();
-    }
-    announceOpenings();
-}
-
-void LayoutController::announceOpenings() {
-    if (!windowSystem_->placesOpenings()) {
-        return;
-    }
-    std::vector<Opening> openings;
-    const std::optional<SavedLayout> layout =
-        phase_ == Phase::stable && preferences_->placeOpeningWindows() &&
-                !currentSet_.displays.empty()
-            ? store_->layout(currentSet_.id)
-            : std::nullopt;
-    if (layout && windowSystem_->isTrusted()) {
-        const std::set<std::string> excluded = preferences_->excludedBundleIDs();
-        const std::vector<LiveWindow> live = included(windowSystem_->windows(), excluded);
-        std::vector<SavedWindow> unheld = included(layout->windows, excluded);
-        for (const auto& pair : WindowMatcher::match(live, unheld)) {
-            if (const auto held = std::find(unheld.begin(), unheld.end(), pair.saved);
-                held != unheld.end()) {
-                unheld.erase(held);
-            }
-        }
-        std::vector<Rect> screens;
-        for (const DisplayInfo& display : currentSet_.displays) {
-            screens.push_back(display.visibleFrame);
-        }
-        for (const SavedWindow& w : unheld) {
-            const std::optional<Rect> frame = RestorePlan::fittedFrame(w.frame, screens);
-            if (frame && !w.isMinimized && !w.isFullScreen) {
-                openings.push_back(Opening{w.bundleID, w.title, *frame,
-                                           w.isMaximizedHorizontally, w.isMaximizedVertically});
-            }
-        }
-    }
-    if (openings.empty() && !openingsAnnounced_) {
-        return;
-    }
-    openingsAnnounced_ = !openings.empty();
-    windowSystem_->expectOpenings(openings);
-}
-
-void LayoutController::withdrawOpenings() {
-    if (openingsAnnounced_) {
-        openingsAnnounced_ = false;
-        windowSystem_->expectOpenings({});
-    }
-}
-
-void LayoutController::placeOpenedWindow(const std::string& key) {
-    const std::optional<SavedLayout> layout = store_->layout(currentSet_.id);
-    if (key.empty() || !layout || !windowSystem_->isTrusted()) {
-        return;
-    }
-    const std::set<std::string> excluded = preferences_->excludedBundleIDs();
-    const std::vector<LiveWindow> live = included(windowSystem_->windows(), excluded);
-    const auto opened = std::find_if(live.begin(), live.end(), [&](const LiveWindow& w) {
-        return w.handle && w.handle->key() == key;
-    });
-    if (opened == live.end()) {
-        return;
-    }
-    // Paired among all open windows, the new one gets a saved window that no other one holds.
-    const std::vector<SavedWindow> saved = included(layout->windows, excluded);
-    for (const auto& pair : WindowMatcher::match(live, saved)) {
-        if (pair.live.handle == opened->handle) {
-            const RestorePlan plan({pair.live}, {pair.saved}, currentSet_.displays, false);
-            if (plan.moves().empty()) {
-                return;
-            }
-            ++passesInFlight_;
-            windowSystem_->moveAllAsync(
-                plan.moves(),
-                weakly(weak_from_this(), [](LayoutController& self, const std::vector<bool>&) {
-                    --self.passesInFlight_;
-                }));
-            return;
-        }
+    if (phase_ == Phase::stable && !accessMissing_) {
+        follower_->windowEvent(event);
     }
 }
 
@@ -411,17 +267,17 @@ void LayoutController::dropSnapshotAndSecondPass() {
 void LayoutController::cancelTimers() {
     dropSnapshotAndSecondPass();
     settleDebouncer_->cancel();
-    followDebouncer_->cancel();
+    follower_->cancel();
 }
 
 void LayoutController::beginSettling() {
-    eras_.beginNew();
-    phase_ = Phase::settling;
+    passes_->beginNewEra();
+    enterPhase(Phase::settling);
     dropSnapshotAndSecondPass();
     // What the windows did just before is the desktop piling them, not the user.
-    followDebouncer_->cancel();
+    follower_->cancel();
     // The frames were fitted to displays that are changing.
-    withdrawOpenings();
+    follower_->withdrawOpenings();
 }
 
 void LayoutController::scheduleSettle() {
@@ -458,14 +314,14 @@ void LayoutController::willSleep() {
             takeSnapshot(set);
         }
     }
-    phase_ = Phase::asleep;
-    eras_.beginNew();
+    enterPhase(Phase::asleep);
+    passes_->beginNewEra();
     cancelTimers();
-    withdrawOpenings();
+    follower_->withdrawOpenings();
 }
 
 void LayoutController::didWake() {
-    phase_ = Phase::settling;
+    enterPhase(Phase::settling);
     pendingEvents_.insert(DisplayEvent::wake);
     if (!accessMissing_) {
         scheduleSettle();
@@ -479,7 +335,7 @@ void LayoutController::accessLost() {
     if (phase_ == Phase::stable) {
         beginSettling();
     } else {
-        eras_.beginNew();
+        passes_->beginNewEra();
     }
     cancelTimers();
     onChange();
@@ -510,7 +366,7 @@ bool LayoutController::shouldRestore(bool identifierChanged,
 void LayoutController::rescueStrandedWindows() {
     // A client may still answer an earlier configure after it was moved (an un-maximise, say)
     // and put its old frame back: once something was moved, look once more a little later.
-    runPass(nullptr, currentSet_.displays, /*rescueStranded=*/true, {},
+    passes_->run(nullptr, currentSet_.displays, /*rescueStranded=*/true, {},
             weakly(weak_from_this(), [](LayoutController& self, const RestoreResult& first) {
                 if (first.moved + first.failed == 0) {
                     return;
@@ -521,7 +377,7 @@ void LayoutController::rescueStrandedWindows() {
                             return;
                         }
                         again.secondPassTask_.reset();
-                        again.runPass(nullptr, again.currentSet_.displays,
+                        again.passes_->run(nullptr, again.currentSet_.displays,
                                       /*rescueStranded=*/true, {});
                     }));
             }));
@@ -533,7 +389,7 @@ void LayoutController::settle() {
     std::set<DisplayEvent> events;
     events.swap(pendingEvents_);
     currentSet_ = std::move(set);
-    phase_ = Phase::stable;
+    enterPhase(Phase::stable);
     if (!accessMissing_) {
         gapUnsettled_ = false;
     }
@@ -551,7 +407,7 @@ void LayoutController::settle() {
         scheduleSnapshot();
     }
     if (!isRestoring()) {
-        announceOpenings();
+        follower_->announceOpenings();
     }
     onChange();
 }

@@ -6,11 +6,12 @@
 #include "engine/EraCounter.h"
 #include "engine/LayoutStore.h"
 #include "engine/Preferences.h"
-#include "engine/RestorePass.h"
-#include "engine/RestorePlan.h"
 #include "engine/RestoreResult.h"
+#include "engine/RestoreRunner.h"
 #include "engine/Scheduler.h"
+#include "engine/SnapshotTaker.h"
 #include "engine/WindowEvent.h"
+#include "engine/WindowFollower.h"
 #include "engine/WindowSystem.h"
 
 #include <functional>
@@ -28,19 +29,12 @@ namespace plimsett {
 class LayoutController : public std::enable_shared_from_this<LayoutController> {
 public:
     enum class Phase { stable, settling, asleep };
-    struct LastRestore {
-        Date date;
-        RestoreResult result;
-    };
+    using LastRestore = RestoreRunner::LastRestore;
     using Clock = std::function<Date()>;
 
     static constexpr double snapshotInterval = 30.0;
     static constexpr double settleDelay = 2.5;
     static constexpr double secondPassDelay = 1.0;
-    // How long after the last window event the layout follows the windows.
-    static constexpr double followDelay = 1.0;
-    // A window is in place when every edge and side is off by strictly less than this.
-    static constexpr double frameTolerance = RestorePlan::frameTolerance;
 
     static std::shared_ptr<LayoutController> make(std::shared_ptr<WindowSystem> windowSystem,
                                                   std::shared_ptr<DisplayProvider> displayProvider,
@@ -73,9 +67,9 @@ public:
     void willSleep();
     void didWake();
     // Called by a backend that reports its windows' changes. While stable, the layout follows
-    // the windows: a snapshot is taken followDelay after the last change (the display set read
-    // then must still be the current one), and a window that appears goes where the current
-    // layout saved it, when the preference allows.
+    // the windows (see WindowFollower): a snapshot is taken WindowFollower::followDelay after the
+    // last change (the display set read then must still be the current one), and a window that
+    // appears goes where the current layout saved it, when the preference allows.
     void windowEvent(const WindowEvent& event);
     // The helper inside the compositor that reaches the windows went away. Until it is back the
     // controller waits in settling (or asleep), settles nothing and saves nothing: whatever it
@@ -101,8 +95,8 @@ public:
     bool accessMissing() const { return accessMissing_; }
     const DisplaySet& currentSet() const { return currentSet_; }
     const std::set<DisplayEvent>& pendingEvents() const { return pendingEvents_; }
-    const std::optional<Date>& lastSnapshotAt() const { return lastSnapshotAt_; }
-    const std::optional<LastRestore>& lastRestore() const { return lastRestore_; }
+    const std::optional<Date>& lastSnapshotAt() const { return snapshots_.lastTakenAt(); }
+    const std::optional<LastRestore>& lastRestore() const { return passes_->lastRestore(); }
     const std::string& builtInName() const { return builtInName_; }
     const std::shared_ptr<LayoutStore>& store() const { return store_; }
     const std::shared_ptr<Preferences>& preferences() const { return preferences_; }
@@ -117,6 +111,9 @@ private:
                      std::shared_ptr<LayoutStore> store, std::shared_ptr<Preferences> preferences,
                      std::shared_ptr<Scheduler> scheduler, Clock now, std::string builtInName);
 
+    // The one place the phase changes.
+    void enterPhase(Phase phase);
+    // Nothing while a gap in access is unsettled.
     std::optional<SavedLayout> takeSnapshot(const DisplaySet& set);
     void scheduleSnapshot();
     void snapshotTimerFired();
@@ -125,12 +122,12 @@ private:
     bool snapshotIfStillCurrent();
     // Cancels and forgets the periodic snapshot and the second pass.
     void dropSnapshotAndSecondPass();
-    // Those and the settle.
+    // Those, the settle and the follow.
     void cancelTimers();
-    // A restore pass is in flight, or its second pass is yet to come.
+    // A restore pass or a window placed on opening is moving windows.
+    bool windowsMoving() const;
+    // Windows are moving, or a second pass is yet to come.
     bool isRestoring() const;
-    void followWindows();
-    void placeOpenedWindow(const std::string& key);
     void beginSettling();
     void scheduleSettle();
     void settle();
@@ -140,37 +137,23 @@ private:
                             const RestoreResult& first);
     void runSecondPass(const SavedLayout& layout, const DisplaySet& set,
                        const RestoreResult& first);
-    // Tells the window system where windows that open now should go: the saved windows of the
-    // current layout that no open window holds. Only while stable and placing openings is on.
-    void announceOpenings();
-    // Takes what announceOpenings() told back, when it told anything.
-    void withdrawOpenings();
     // Brings every window that no display shows into view, and looks again a second later when
     // it moved any.
     void rescueStrandedWindows();
-    // A pass over the live windows of the applications not excluded: the pairs of `layout` (when
-    // given) are put on their frames, and with `rescueStranded` every other window that no
-    // display shows is fitted onto the nearest one. Once the window system has answered, records
-    // lastRestore (unless the pass had no layout and moved nothing, or could not look at the
-    // windows at all) and hands the counts to `answered`, then to `followUp` unless a display
-    // change, a sleep or a stop came meanwhile. Answers that come after this returns are
-    // announced through onChange.
-    void runPass(const SavedLayout* layout, const std::vector<DisplayInfo>& displays,
-                 bool rescueStranded, RestorePass::Counts answered,
-                 RestorePass::Counts followUp = {});
-    RestorePlan planPass(const SavedLayout* layout, const std::vector<DisplayInfo>& displays,
-                         bool rescueStranded) const;
-    void passAnswered(const RestorePass& pass, const RestoreResult& counts, bool late);
 
     const std::shared_ptr<WindowSystem> windowSystem_;
     const std::shared_ptr<DisplayProvider> displayProvider_;
     const std::shared_ptr<LayoutStore> store_;
     const std::shared_ptr<Preferences> preferences_;
     const std::shared_ptr<Scheduler> scheduler_;
-    bool openingsAnnounced_ = false;
     const Clock now_;
+    const std::string builtInName_;
     const std::shared_ptr<Debouncer> settleDebouncer_;
-    const std::shared_ptr<Debouncer> followDebouncer_;
+    SnapshotTaker snapshots_;
+    // Both made with the controller, in make(): they ask the controller back through closures
+    // that hold it weakly.
+    std::shared_ptr<RestoreRunner> passes_;
+    std::shared_ptr<WindowFollower> follower_;
     std::shared_ptr<ScheduledTask> snapshotTask_;
     std::shared_ptr<ScheduledTask> secondPassTask_;
     std::set<DisplayEvent> pendingEvents_;
@@ -180,15 +163,7 @@ private:
     // From accessLost() until the first settle after access returned: no snapshot of any kind.
     bool gapUnsettled_ = false;
     DisplaySet currentSet_;
-    std::optional<Date> lastSnapshotAt_;
-    std::optional<LastRestore> lastRestore_;
-    // A display change, a sleep or a stop begins a new era: what a pass that began in an earlier
-    // one was to do once answered (the second pass, the snapshot after it) is stale.
-    EraCounter eras_;
-    // Passes whose windows are still moving: no periodic snapshot is taken meanwhile.
-    int passesInFlight_ = 0;
     std::function<void()> onChange_;
-    const std::string builtInName_;
 };
 
 } // namespace plimsett

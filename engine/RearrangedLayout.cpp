@@ -1,7 +1,6 @@
 #include "engine/RearrangedLayout.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <string>
 
@@ -34,8 +33,7 @@ std::optional<std::size_t> displayOf(const Rect& frame, const std::vector<Displa
     }
     double bestDistance = std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < displays.size(); ++i) {
-        const Rect& d = displays[i].frame;
-        const double distance = std::hypot(frame.midX() - d.midX(), frame.midY() - d.midY());
+        const double distance = frame.center().distanceTo(displays[i].frame.center());
         if (distance < bestDistance) {
             best = i;
             bestDistance = distance;

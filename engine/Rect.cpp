@@ -21,6 +21,16 @@ bool Rect::contains(const Rect& other) const {
            b.maxY() <= a.maxY();
 }
 
+bool Rect::contains(const Point& point) const {
+    return point.x >= minX() && point.x <= maxX() && point.y >= minY() && point.y <= maxY();
+}
+
+bool Rect::isWithin(const Rect& other, double tolerance) const {
+    return std::fabs(x - other.x) < tolerance && std::fabs(y - other.y) < tolerance &&
+           std::fabs(width - other.width) < tolerance &&
+           std::fabs(height - other.height) < tolerance;
+}
+
 Rect Rect::intersection(const Rect& other) const {
     const Rect a = standardized();
     const Rect b = other.standardized();

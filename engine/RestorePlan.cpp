@@ -1,34 +1,21 @@
 #include "engine/RestorePlan.h"
 
-#include "engine/WindowMatcher.h"
-
 #include <algorithm>
-#include <cmath>
 #include <unordered_set>
 
 namespace plimsett {
 namespace {
 
-double centreDistance(const Rect& a, const Rect& b) {
-    return std::hypot(a.midX() - b.midX(), a.midY() - b.midY());
-}
-
 bool inPlace(const Rect& current, const Rect& target) {
-    const Rect a = current.standardized();
-    const Rect b = target.standardized();
-    const double tolerance = RestorePlan::frameTolerance;
-    return std::fabs(a.x - b.x) < tolerance && std::fabs(a.y - b.y) < tolerance &&
-           std::fabs(a.width - b.width) < tolerance && std::fabs(a.height - b.height) < tolerance;
+    return current.standardized().isWithin(target.standardized(), frameTolerance);
 }
 
 // A maximised window is in place when it is maximised the same way with its centre on the
 // target, which is the maximised area of its display.
 bool maximizedInPlace(const LiveWindow& live, const SavedWindow& saved, const Rect& target) {
-    const Rect t = target.standardized();
-    const Rect f = live.frame.standardized();
     return live.isMaximizedHorizontally == saved.isMaximizedHorizontally &&
-           live.isMaximizedVertically == saved.isMaximizedVertically && f.midX() >= t.minX() &&
-           f.midX() <= t.maxX() && f.midY() >= t.minY() && f.midY() <= t.maxY();
+           live.isMaximizedVertically == saved.isMaximizedVertically &&
+           target.contains(live.frame.center());
 }
 
 // Shown by no display at all: not even a corner of it overlaps one.
@@ -45,14 +32,18 @@ bool isStranded(const LiveWindow& window, const std::vector<DisplayInfo>& displa
 } // namespace
 
 RestorePlan::RestorePlan(const std::vector<LiveWindow>& live, const std::vector<SavedWindow>& saved,
-                         const std::vector<DisplayInfo>& displays, bool rescueStranded) {
+                         const std::vector<DisplayInfo>& displays, bool rescueStranded)
+    : RestorePlan(WindowPairing(live, saved, {}), displays, rescueStranded) {}
+
+RestorePlan::RestorePlan(const WindowPairing& windows, const std::vector<DisplayInfo>& displays,
+                         bool rescueStranded) {
     std::vector<Rect> screens;
     screens.reserve(displays.size());
     for (const DisplayInfo& display : displays) {
         screens.push_back(display.visibleFrame);
     }
     std::unordered_set<const WindowHandle*> placed;
-    for (const auto& pair : WindowMatcher::match(live, saved)) {
+    for (const WindowPairing::Pair& pair : windows.pairs()) {
         placed.insert(pair.live.handle.get());
         if (pair.live.isMinimized || pair.live.isFullScreen || pair.saved.isMinimized ||
             pair.saved.isFullScreen) {
@@ -81,7 +72,7 @@ RestorePlan::RestorePlan(const std::vector<LiveWindow>& live, const std::vector<
     if (!rescueStranded) {
         return;
     }
-    for (const LiveWindow& window : live) {
+    for (const LiveWindow& window : windows.live()) {
         if (placed.contains(window.handle.get()) || !isStranded(window, displays)) {
             continue;
         }
@@ -133,9 +124,9 @@ std::optional<Rect> RestorePlan::fittedFrame(const Rect& frame, const std::vecto
     }
     if (!(bestArea > 0)) {
         best = 0;
-        double bestDistance = centreDistance(f, screens[0]);
+        double bestDistance = f.center().distanceTo(screens[0].center());
         for (std::size_t i = 1; i < screens.size(); ++i) {
-            const double distance = centreDistance(f, screens[i]);
+            const double distance = f.center().distanceTo(screens[i].center());
             if (distance < bestDistance) {
                 best = i;
                 bestDistance = distance;

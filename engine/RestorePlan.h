@@ -5,6 +5,7 @@
 #include "engine/Rect.h"
 #include "engine/RestoreResult.h"
 #include "engine/SavedWindow.h"
+#include "engine/WindowPairing.h"
 #include "engine/WindowMove.h"
 
 #include <optional>
@@ -20,11 +21,11 @@ namespace plimsett {
 // the nearest display as well.
 class RestorePlan {
 public:
-    // A window is in place when every edge and side is off by strictly less than this.
-    static constexpr double frameTolerance = 2.0;
-
     // Moves nothing and counts nothing.
     RestorePlan() = default;
+    RestorePlan(const WindowPairing& windows, const std::vector<DisplayInfo>& displays,
+                bool rescueStranded);
+    // Pairs every one of `live` and `saved`, leaving no application out.
     RestorePlan(const std::vector<LiveWindow>& live, const std::vector<SavedWindow>& saved,
                 const std::vector<DisplayInfo>& displays, bool rescueStranded);
 

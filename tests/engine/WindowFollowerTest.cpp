@@ -7,7 +7,7 @@
 namespace plimsett::testing {
 namespace {
 
-class LayoutControllerFollowTest : public LayoutControllerTest {
+class WindowFollowerTest : public LayoutControllerTest {
 protected:
     void changed(WindowId window) {
         controller->windowEvent({WindowEvent::Kind::changed, windows->live(window).handle->key()});
@@ -26,7 +26,7 @@ protected:
     }
 };
 
-TEST_F(LayoutControllerFollowTest,
+TEST_F(WindowFollowerTest,
        AMoveIsSavedASecondAfterTheLastChangeAndOnlyWhenItChangedAnything) {
     startController();
     controller->snapshotNow();
@@ -39,17 +39,17 @@ TEST_F(LayoutControllerFollowTest,
         scheduler->advance(0.25);
     }
     EXPECT_EQ(savedFrame(bothDisplays(), "Notes"), notesFrame) << "saved in the middle of a drag";
-    scheduler->advance(LayoutController::followDelay);
+    scheduler->advance(WindowFollower::followDelay);
     EXPECT_EQ(savedFrame(bothDisplays(), "Notes"), (Rect{2000, 200, 800, 600}));
 
     // A report that changed nothing leaves the file as it is.
     std::filesystem::last_write_time(store->fileURL(), firstWrite);
     changed(notes);
-    scheduler->advance(LayoutController::followDelay);
+    scheduler->advance(WindowFollower::followDelay);
     EXPECT_EQ(written(), firstWrite);
 }
 
-TEST_F(LayoutControllerFollowTest, TheDesktopsPilingIsNeverSavedWhicheverComesFirst) {
+TEST_F(WindowFollowerTest, TheDesktopsPilingIsNeverSavedWhicheverComesFirst) {
     startController();
     controller->snapshotNow();
     const SavedLayout before = *layoutOf(bothDisplays());
@@ -59,7 +59,7 @@ TEST_F(LayoutControllerFollowTest, TheDesktopsPilingIsNeverSavedWhicheverComesFi
     controller->handle(DisplayEvent::reconfigured);
     changed(notes);
     changed(home);
-    scheduler->advance(LayoutController::settleDelay + LayoutController::followDelay + 5);
+    scheduler->advance(LayoutController::settleDelay + WindowFollower::followDelay + 5);
     EXPECT_EQ(layoutOf(bothDisplays())->windows, before.windows);
 
     // The reports first, the display event not at all: the snapshot sees other displays.
@@ -70,13 +70,13 @@ TEST_F(LayoutControllerFollowTest, TheDesktopsPilingIsNeverSavedWhicheverComesFi
     unplugStudio();
     changed(notes);
     changed(home);
-    scheduler->advance(LayoutController::followDelay);
+    scheduler->advance(WindowFollower::followDelay);
     EXPECT_EQ(controller->phase(), LayoutController::Phase::settling);
     scheduler->advance(LayoutController::settleDelay + 5);
     EXPECT_EQ(layoutOf(bothDisplays())->windows, replugged.windows);
 }
 
-TEST_F(LayoutControllerFollowTest, AWindowThatOpensAgainGoesWhereItWasUnlessSwitchedOffOrExcluded) {
+TEST_F(WindowFollowerTest, AWindowThatOpensAgainGoesWhereItWasUnlessSwitchedOffOrExcluded) {
     startController();
     controller->snapshotNow();
     const auto reopen = [&](const std::string& bundleID) {
@@ -101,7 +101,7 @@ TEST_F(LayoutControllerFollowTest, AWindowThatOpensAgainGoesWhereItWasUnlessSwit
     EXPECT_EQ(windows->openings()[0].frame, notesFrame);
     windows->close(report);
     controller->windowEvent({WindowEvent::Kind::gone, "closed too"});
-    scheduler->advance(LayoutController::followDelay + 0.1);
+    scheduler->advance(WindowFollower::followDelay + 0.1);
     EXPECT_EQ(windows->openings().size(), 2u);
     controller->handle(DisplayEvent::screenParameters);
     EXPECT_TRUE(windows->openings().empty());

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "engine/Debouncer.h"
+#include "engine/DisplaySet.h"
+#include "engine/LayoutStore.h"
+#include "engine/Preferences.h"
+#include "engine/Scheduler.h"
+#include "engine/WindowEvent.h"
+#include "engine/WindowSystem.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace plimsett {
+
+// Keeps the current layout in step with the windows while the displays are stable: the layout
+// follows the windows followDelay after the last window event, a window that appears goes where
+// the layout saved it when the preference allows, and a window system that places new windows
+// itself is told where the saved windows that no open window holds would go. Runs on the main
+// thread; delayed work holds the follower weakly, so create it with make().
+class WindowFollower : public std::enable_shared_from_this<WindowFollower> {
+public:
+    // How long after the last window event the layout follows the windows.
+    static constexpr double followDelay = 1.0;
+
+    // What the follower asks of the controller that owns it.
+    struct Owner {
+        // The current display set while the displays are stable; nothing while they settle or
+        // the computer sleeps.
+        std::function<std::optional<DisplaySet>()> stableSet;
+        // Windows are being moved back, or will be: what they do is no user's doing.
+        std::function<bool()> isRestoring;
+        // Saves the windows, when the display set read now is still the current one.
+        std::function<void()> snapshot;
+    };
+
+    static std::shared_ptr<WindowFollower> make(std::shared_ptr<WindowSystem> windowSystem,
+                                                std::shared_ptr<LayoutStore> store,
+                                                std::shared_ptr<Preferences> preferences,
+                                                std::shared_ptr<Scheduler> scheduler, Owner owner);
+
+    WindowFollower(const WindowFollower&) = delete;
+    WindowFollower& operator=(const WindowFollower&) = delete;
+
+    // A window event the owner let through: stable, and the windows can be reached.
+    void windowEvent(const WindowEvent& event);
+    // Drops the follow that waits, if any.
+    void cancel();
+    // Tells the window system where windows that open now should go: the saved windows of the
+    // current layout that no open window holds. Only while stable and placing openings is on;
+    // otherwise takes back what was told.
+    void announceOpenings();
+    // Takes back what announceOpenings() told, when it told anything.
+    void withdrawOpenings();
+    // A window that appeared is still on its way to its saved frame.
+    bool isPlacing() const { return placing_ > 0; }
+
+private:
+    WindowFollower(std::shared_ptr<WindowSystem> windowSystem, std::shared_ptr<LayoutStore> store,
+                   std::shared_ptr<Preferences> preferences, std::shared_ptr<Scheduler> scheduler,
+                   Owner owner);
+
+    void follow();
+    void placeOpenedWindow(const std::string& key);
+
+    const std::shared_ptr<WindowSystem> windowSystem_;
+    const std::shared_ptr<LayoutStore> store_;
+    const std::shared_ptr<Preferences> preferences_;
+    const std::shared_ptr<Debouncer> debouncer_;
+    const Owner owner_;
+    int placing_ = 0;
+    bool openingsAnnounced_ = false;
+};
+
+} // namespace plimsett
