@@ -1,6 +1,5 @@
 #include "engine/LayoutController.h"
 
-#include "engine/RearrangedLayout.h"
 #include "engine/RestorePlan.h"
 #include "engine/Weakly.h"
 
@@ -14,36 +13,12 @@ LayoutController::make(std::shared_ptr<WindowSystem> windowSystem,
     std::shared_ptr<LayoutController> controller(new LayoutController(
         std::move(windowSystem), std::move(displayProvider), std::move(store),
         std::move(preferences), std::move(scheduler), std::move(now), std::move(builtInName)));
-    const std::weak_ptr<LayoutController> weak = controller;
-    controller->follower_ = WindowFollower::make(
-        controller->windowSystem_, controller->store_, controller->preferences_,
-        controller->scheduler_,
-        WindowFollower::Owner{
-            .stableSet = [weak]() -> std::optional<DisplaySet> {
-                const auto self = weak.lock();
-                return self && self->phase_ == Phase::stable ? std::optional(self->currentSet_)
-                                                              : std::nullopt;
-            },
-            .isRestoring = [weak] {
-                const auto self = weak.lock();
-                return self && self->isRestoring();
-            },
-            .snapshot = weakly(weak, [](LayoutController& self) {
-                if (self.snapshotIfStillCurrent()) {
-                    self.onChange();
-                }
-            })});
-    controller->passes_ = RestoreRunner::make(
-        controller->windowSystem_, controller->preferences_, controller->now_,
-        weakly(weak, [](LayoutController& self, bool late) {
-            // Whoever sent the pass announced what it did then; what came later is told here.
-            if (late) {
-                self.onChange();
-            }
-            if (!self.isRestoring()) {
-                self.follower_->announceOpenings();
-            }
-        }));
+    controller->follower_ =
+        WindowFollower::make(controller->windowSystem_, controller->store_,
+                             controller->preferences_, controller->scheduler_, controller);
+    controller->passes_ =
+        RestoreRunner::make(controller->windowSystem_, controller->preferences_, controller->now_,
+                            weakly(controller->weak_from_this(), &LayoutController::passOver));
     return controller;
 }
 
@@ -55,11 +30,11 @@ LayoutController::LayoutController(std::shared_ptr<WindowSystem> windowSystem,
                                    std::string builtInName)
     : windowSystem_(std::move(windowSystem)), displayProvider_(std::move(displayProvider)),
       store_(std::move(store)), preferences_(std::move(preferences)),
-      scheduler_(std::move(scheduler)), now_(std::move(now)),
-      builtInName_(std::move(builtInName)),
+      scheduler_(std::move(scheduler)), now_(std::move(now)), builtInName_(std::move(builtInName)),
       settleDebouncer_(Debouncer::make(settleDelay, scheduler_)),
       snapshots_(windowSystem_, store_, preferences_, now_, builtInName_),
-      currentSet_(displayProvider_->currentDisplaySet()), onChange_([] {}) {}
+      choice_(store_, preferences_), currentSet_(displayProvider_->currentDisplaySet()),
+      onChange_([] {}) {}
 
 void LayoutController::setOnChange(std::function<void()> onChange) {
     onChange_ = onChange ? std::move(onChange) : [] {};
@@ -157,13 +132,7 @@ std::optional<Rect> LayoutController::fittedFrame(const Rect& frame,
 }
 
 std::optional<SavedLayout> LayoutController::layoutToRestore(const DisplaySet& set) const {
-    if (std::optional<SavedLayout> own = store_->layout(set.id)) {
-        return own;
-    }
-    if (!preferences_->restoreOtherArrangements()) {
-        return std::nullopt;
-    }
-    return RearrangedLayout::find(*store_, set);
+    return choice_.layoutFor(set);
 }
 
 void LayoutController::restoreNow(RestoreDone done) {
@@ -179,11 +148,11 @@ void LayoutController::restoreNow(RestoreDone done) {
 void LayoutController::restore(const SavedLayout& layout, const std::vector<DisplayInfo>& displays,
                                RestoreDone done) {
     passes_->run(&layout, displays, /*rescueStranded=*/false,
-            [done = std::move(done)](const RestoreResult& counts) {
-                if (done) {
-                    done(counts);
-                }
-            });
+                 [done = std::move(done)](const RestoreResult& counts) {
+                     if (done) {
+                         done(counts);
+                     }
+                 });
 }
 
 void LayoutController::restoreAutomatically(const DisplaySet& set, const SavedLayout& layout) {
@@ -193,25 +162,27 @@ void LayoutController::restoreAutomatically(const DisplaySet& set, const SavedLa
     passes_->run(
         &layout, set.displays, /*rescueStranded=*/true, {},
         weakly(weak_from_this(), [layout, set](LayoutController& self, const RestoreResult& first) {
-            self.scheduleSecondPass(layout, set, first);
+            self.scheduleSecondPass([layout, set, first](LayoutController& again) {
+                again.runSecondPass(layout, set, first);
+            });
         }));
 }
 
-void LayoutController::scheduleSecondPass(const SavedLayout& layout, const DisplaySet& set,
-                                          const RestoreResult& first) {
+void LayoutController::scheduleSecondPass(std::function<void(LayoutController&)> pass) {
     secondPassTask_ = scheduler_->schedule(
-        secondPassDelay, weakly(weak_from_this(), [layout, set, first](LayoutController& self) {
-            self.runSecondPass(layout, set, first);
+        secondPassDelay, weakly(weak_from_this(), [pass = std::move(pass)](LayoutController& self) {
+            // A display change began in the meantime: its settle decides anew and re-arms the
+            // snapshot.
+            if (self.phase_ != Phase::stable) {
+                return;
+            }
+            self.secondPassTask_.reset();
+            pass(self);
         }));
 }
 
 void LayoutController::runSecondPass(const SavedLayout& layout, const DisplaySet& set,
                                      const RestoreResult& first) {
-    // A display change began in the meantime: its settle decides anew and re-arms the snapshot.
-    if (phase_ != Phase::stable) {
-        return;
-    }
-    secondPassTask_.reset();
     if (currentSet_.id != set.id) {
         // A manual snapshot or restore adopted another display set without any event, so no
         // settle is coming. Leave that set alone, but keep the periodic snapshot going: it is
@@ -222,18 +193,39 @@ void LayoutController::runSecondPass(const SavedLayout& layout, const DisplaySet
     // The counts of both passes are filed however long the answers take; the snapshot is armed
     // again only if no display change came meanwhile, for then its settle does that.
     passes_->run(&layout, set.displays, /*rescueStranded=*/true,
-            weakly(weak_from_this(),
-                   [first](LayoutController& self, const RestoreResult& second) {
-                       RestoreResult both = second;
-                       both.moved += first.moved;
-                       self.passes_->record(both);
-                   }),
-            weakly(weak_from_this(),
-                   [](LayoutController& self, const RestoreResult&) { self.scheduleSnapshot(); }));
+                 weakly(weak_from_this(),
+                        [first](LayoutController& self, const RestoreResult& second) {
+                            RestoreResult both = second;
+                            both.moved += first.moved;
+                            self.passes_->record(both);
+                        }),
+                 weakly(weak_from_this(), [](LayoutController& self, const RestoreResult&) {
+                     self.scheduleSnapshot();
+                 }));
     onChange();
 }
 
 // MARK: Window events
+
+std::optional<DisplaySet> LayoutController::stableSet() const {
+    return phase_ == Phase::stable ? std::optional(currentSet_) : std::nullopt;
+}
+
+void LayoutController::snapshotWindows() {
+    if (snapshotIfStillCurrent()) {
+        onChange();
+    }
+}
+
+void LayoutController::passOver(bool late) {
+    // Whoever sent the pass announced what it did then; what came later is announced here.
+    if (late) {
+        onChange();
+    }
+    if (!isRestoring()) {
+        follower_->announceOpenings();
+    }
+}
 
 bool LayoutController::windowsMoving() const {
     return passes_->isMoving() || follower_->isPlacing();
@@ -352,35 +344,19 @@ void LayoutController::accessReturned() {
     onChange();
 }
 
-bool LayoutController::shouldRestore(bool identifierChanged,
-                                     const std::set<DisplayEvent>& events) const {
-    if (!preferences_->autoRestoreOnDisplayChange()) {
-        return false;
-    }
-    if (identifierChanged || events.contains(DisplayEvent::reconfigured)) {
-        return true;
-    }
-    return events.contains(DisplayEvent::wake) && preferences_->restoreAfterWake();
-}
-
 void LayoutController::rescueStrandedWindows() {
     // A client may still answer an earlier configure after it was moved (an un-maximise, say)
     // and put its old frame back: once something was moved, look once more a little later.
     passes_->run(nullptr, currentSet_.displays, /*rescueStranded=*/true, {},
-            weakly(weak_from_this(), [](LayoutController& self, const RestoreResult& first) {
-                if (first.moved + first.failed == 0) {
-                    return;
-                }
-                self.secondPassTask_ = self.scheduler_->schedule(
-                    secondPassDelay, weakly(self.weak_from_this(), [](LayoutController& again) {
-                        if (again.phase_ != Phase::stable) {
-                            return;
-                        }
-                        again.secondPassTask_.reset();
-                        again.passes_->run(nullptr, again.currentSet_.displays,
-                                      /*rescueStranded=*/true, {});
-                    }));
-            }));
+                 weakly(weak_from_this(), [](LayoutController& self, const RestoreResult& first) {
+                     if (first.moved + first.failed == 0) {
+                         return;
+                     }
+                     self.scheduleSecondPass([](LayoutController& again) {
+                         again.passes_->run(nullptr, again.currentSet_.displays,
+                                            /*rescueStranded=*/true, {});
+                     });
+                 }));
 }
 
 void LayoutController::settle() {
@@ -394,7 +370,8 @@ void LayoutController::settle() {
         gapUnsettled_ = false;
     }
     std::optional<SavedLayout> layout;
-    if (shouldRestore(currentSet_.id != previousID, events) && !currentSet_.displays.empty()) {
+    if (choice_.restoresAfter(currentSet_.id != previousID, events) &&
+        !currentSet_.displays.empty()) {
         layout = layoutToRestore(currentSet_);
     }
     if (layout) {

@@ -6,6 +6,7 @@
 #include "engine/EraCounter.h"
 #include "engine/LayoutStore.h"
 #include "engine/Preferences.h"
+#include "engine/RestoreChoice.h"
 #include "engine/RestoreResult.h"
 #include "engine/RestoreRunner.h"
 #include "engine/Scheduler.h"
@@ -26,7 +27,8 @@ namespace plimsett {
 // Decides when to save the windows of the current display set and when to put them back.
 // Everything runs on the main thread; delayed work goes through the scheduler and holds the
 // controller weakly, so create it with make().
-class LayoutController : public std::enable_shared_from_this<LayoutController> {
+class LayoutController : public std::enable_shared_from_this<LayoutController>,
+                         public WindowFollower::Owner {
 public:
     enum class Phase { stable, settling, asleep };
     using LastRestore = RestoreRunner::LastRestore;
@@ -127,14 +129,17 @@ private:
     // A restore pass or a window placed on opening is moving windows.
     bool windowsMoving() const;
     // Windows are moving, or a second pass is yet to come.
-    bool isRestoring() const;
+    bool isRestoring() const override;
+    std::optional<DisplaySet> stableSet() const override;
+    void snapshotWindows() override;
+    // A pass is over (see RestoreRunner::Over): the openings are told again once nothing moves.
+    void passOver(bool late);
     void beginSettling();
     void scheduleSettle();
     void settle();
-    bool shouldRestore(bool identifierChanged, const std::set<DisplayEvent>& events) const;
     void restoreAutomatically(const DisplaySet& set, const SavedLayout& layout);
-    void scheduleSecondPass(const SavedLayout& layout, const DisplaySet& set,
-                            const RestoreResult& first);
+    // Runs `pass` secondPassDelay from now, unless the displays are no longer stable then.
+    void scheduleSecondPass(std::function<void(LayoutController&)> pass);
     void runSecondPass(const SavedLayout& layout, const DisplaySet& set,
                        const RestoreResult& first);
     // Brings every window that no display shows into view, and looks again a second later when
@@ -150,8 +155,8 @@ private:
     const std::string builtInName_;
     const std::shared_ptr<Debouncer> settleDebouncer_;
     SnapshotTaker snapshots_;
-    // Both made with the controller, in make(): they ask the controller back through closures
-    // that hold it weakly.
+    const RestoreChoice choice_;
+    // Both made in make(), once the controller can be held weakly: they ask it back.
     std::shared_ptr<RestoreRunner> passes_;
     std::shared_ptr<WindowFollower> follower_;
     std::shared_ptr<ScheduledTask> snapshotTask_;

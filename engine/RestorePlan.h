@@ -5,8 +5,8 @@
 #include "engine/Rect.h"
 #include "engine/RestoreResult.h"
 #include "engine/SavedWindow.h"
-#include "engine/WindowPairing.h"
 #include "engine/WindowMove.h"
+#include "engine/WindowPairing.h"
 
 #include <optional>
 #include <vector>

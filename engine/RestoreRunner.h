@@ -29,8 +29,8 @@ public:
     using Over = std::function<void(bool late)>;
 
     static std::shared_ptr<RestoreRunner> make(std::shared_ptr<WindowSystem> windowSystem,
-                                               std::shared_ptr<Preferences> preferences,
-                                               Clock now, Over over);
+                                               std::shared_ptr<Preferences> preferences, Clock now,
+                                               Over over);
 
     RestoreRunner(const RestoreRunner&) = delete;
     RestoreRunner& operator=(const RestoreRunner&) = delete;

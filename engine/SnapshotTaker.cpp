@@ -17,8 +17,8 @@ std::optional<SavedLayout> SnapshotTaker::take(const DisplaySet& set) {
         return std::nullopt;
     }
     std::vector<SavedWindow> windows;
-    for (const LiveWindow& window : WindowPairing::included(windowSystem_->windows(),
-                                                            preferences_->excludedBundleIDs())) {
+    for (const LiveWindow& window :
+         WindowPairing::included(windowSystem_->windows(), preferences_->excludedBundleIDs())) {
         windows.push_back(window.savedWindow());
     }
     // An empty snapshot never replaces a saved layout.

@@ -1,8 +1,8 @@
 #include "engine/WindowFollower.h"
 
 #include "engine/RestorePlan.h"
-#include "engine/WindowPairing.h"
 #include "engine/Weakly.h"
+#include "engine/WindowPairing.h"
 
 namespace plimsett {
 
@@ -10,7 +10,7 @@ std::shared_ptr<WindowFollower> WindowFollower::make(std::shared_ptr<WindowSyste
                                                      std::shared_ptr<LayoutStore> store,
                                                      std::shared_ptr<Preferences> preferences,
                                                      std::shared_ptr<Scheduler> scheduler,
-                                                     Owner owner) {
+                                                     std::weak_ptr<Owner> owner) {
     return std::shared_ptr<WindowFollower>(
         new WindowFollower(std::move(windowSystem), std::move(store), std::move(preferences),
                            std::move(scheduler), std::move(owner)));
@@ -19,7 +19,7 @@ std::shared_ptr<WindowFollower> WindowFollower::make(std::shared_ptr<WindowSyste
 WindowFollower::WindowFollower(std::shared_ptr<WindowSystem> windowSystem,
                                std::shared_ptr<LayoutStore> store,
                                std::shared_ptr<Preferences> preferences,
-                               std::shared_ptr<Scheduler> scheduler, Owner owner)
+                               std::shared_ptr<Scheduler> scheduler, std::weak_ptr<Owner> owner)
     : windowSystem_(std::move(windowSystem)), store_(std::move(store)),
       preferences_(std::move(preferences)),
       debouncer_(Debouncer::make(followDelay, std::move(scheduler))), owner_(std::move(owner)) {}
@@ -29,7 +29,8 @@ void WindowFollower::windowEvent(const WindowEvent& event) {
         placeOpenedWindow(event.windowKey);
     }
     // A window that went may open again at once: its place is told before the layout follows.
-    if (event.kind == WindowEvent::Kind::gone && !owner_.isRestoring()) {
+    const auto owner = owner_.lock();
+    if (event.kind == WindowEvent::Kind::gone && owner && !owner->isRestoring()) {
         announceOpenings();
     }
     debouncer_->schedule(weakly(weak_from_this(), &WindowFollower::follow));
@@ -41,10 +42,11 @@ void WindowFollower::cancel() {
 
 void WindowFollower::follow() {
     // A restore pass moves the windows back, and its follow-up saves them.
-    if (!owner_.stableSet() || owner_.isRestoring()) {
+    const auto owner = owner_.lock();
+    if (!owner || !owner->stableSet() || owner->isRestoring()) {
         return;
     }
-    owner_.snapshot();
+    owner->snapshotWindows();
     announceOpenings();
 }
 
@@ -53,7 +55,8 @@ void WindowFollower::announceOpenings() {
         return;
     }
     std::vector<Opening> openings;
-    const std::optional<DisplaySet> set = owner_.stableSet();
+    const auto owner = owner_.lock();
+    const std::optional<DisplaySet> set = owner ? owner->stableSet() : std::nullopt;
     const std::optional<SavedLayout> layout =
         set && preferences_->placeOpeningWindows() && !set->displays.empty()
             ? store_->layout(set->id)
@@ -68,8 +71,8 @@ void WindowFollower::announceOpenings() {
         for (const SavedWindow& w : pairing.unheld()) {
             const std::optional<Rect> frame = RestorePlan::fittedFrame(w.frame, screens);
             if (frame && !w.isMinimized && !w.isFullScreen) {
-                openings.push_back(Opening{w.bundleID, w.title, *frame,
-                                           w.isMaximizedHorizontally, w.isMaximizedVertically});
+                openings.push_back(Opening{w.bundleID, w.title, *frame, w.isMaximizedHorizontally,
+                                           w.isMaximizedVertically});
             }
         }
     }
@@ -88,7 +91,8 @@ void WindowFollower::withdrawOpenings() {
 }
 
 void WindowFollower::placeOpenedWindow(const std::string& key) {
-    const std::optional<DisplaySet> set = owner_.stableSet();
+    const auto owner = owner_.lock();
+    const std::optional<DisplaySet> set = owner ? owner->stableSet() : std::nullopt;
     const std::optional<SavedLayout> layout = set ? store_->layout(set->id) : std::nullopt;
     if (key.empty() || !layout || !windowSystem_->isTrusted()) {
         return;
@@ -106,8 +110,9 @@ void WindowFollower::placeOpenedWindow(const std::string& key) {
     }
     ++placing_;
     windowSystem_->moveAllAsync(
-        plan.moves(), weakly(weak_from_this(),
-                             [](WindowFollower& self, const std::vector<bool>&) { --self.placing_; }));
+        plan.moves(), weakly(weak_from_this(), [](WindowFollower& self, const std::vector<bool>&) {
+            --self.placing_;
+        }));
 }
 
 } // namespace plimsett

@@ -26,20 +26,23 @@ public:
     static constexpr double followDelay = 1.0;
 
     // What the follower asks of the controller that owns it.
-    struct Owner {
+    class Owner {
+    public:
+        virtual ~Owner() = default;
         // The current display set while the displays are stable; nothing while they settle or
         // the computer sleeps.
-        std::function<std::optional<DisplaySet>()> stableSet;
+        virtual std::optional<DisplaySet> stableSet() const = 0;
         // Windows are being moved back, or will be: what they do is no user's doing.
-        std::function<bool()> isRestoring;
+        virtual bool isRestoring() const = 0;
         // Saves the windows, when the display set read now is still the current one.
-        std::function<void()> snapshot;
+        virtual void snapshotWindows() = 0;
     };
 
     static std::shared_ptr<WindowFollower> make(std::shared_ptr<WindowSystem> windowSystem,
                                                 std::shared_ptr<LayoutStore> store,
                                                 std::shared_ptr<Preferences> preferences,
-                                                std::shared_ptr<Scheduler> scheduler, Owner owner);
+                                                std::shared_ptr<Scheduler> scheduler,
+                                                std::weak_ptr<Owner> owner);
 
     WindowFollower(const WindowFollower&) = delete;
     WindowFollower& operator=(const WindowFollower&) = delete;
@@ -60,7 +63,7 @@ public:
 private:
     WindowFollower(std::shared_ptr<WindowSystem> windowSystem, std::shared_ptr<LayoutStore> store,
                    std::shared_ptr<Preferences> preferences, std::shared_ptr<Scheduler> scheduler,
-                   Owner owner);
+                   std::weak_ptr<Owner> owner);
 
     void follow();
     void placeOpenedWindow(const std::string& key);
@@ -69,7 +72,7 @@ private:
     const std::shared_ptr<LayoutStore> store_;
     const std::shared_ptr<Preferences> preferences_;
     const std::shared_ptr<Debouncer> debouncer_;
-    const Owner owner_;
+    const std::weak_ptr<Owner> owner_;
     int placing_ = 0;
     bool openingsAnnounced_ = false;
 };

@@ -16,9 +16,8 @@ std::optional<WindowPairing::Pair> WindowPairing::pairOf(const std::string& key)
     if (window == live_.end()) {
         return std::nullopt;
     }
-    const auto pair = std::find_if(pairs_.begin(), pairs_.end(), [&](const Pair& p) {
-        return p.live.handle == window->handle;
-    });
+    const auto pair = std::find_if(pairs_.begin(), pairs_.end(),
+                                   [&](const Pair& p) { return p.live.handle == window->handle; });
     return pair == pairs_.end() ? std::nullopt : std::optional(*pair);
 }
 

@@ -26,8 +26,7 @@ protected:
     }
 };
 
-TEST_F(WindowFollowerTest,
-       AMoveIsSavedASecondAfterTheLastChangeAndOnlyWhenItChangedAnything) {
+TEST_F(WindowFollowerTest, AMoveIsSavedASecondAfterTheLastChangeAndOnlyWhenItChangedAnything) {
     startController();
     controller->snapshotNow();
     const auto firstWrite = written();
