@@ -3,7 +3,6 @@
 #include "engine/Debouncer.h"
 #include "engine/DisplayEvent.h"
 #include "engine/DisplayProvider.h"
-#include "engine/EraCounter.h"
 #include "engine/LayoutStore.h"
 #include "engine/Preferences.h"
 #include "engine/RestoreChoice.h"

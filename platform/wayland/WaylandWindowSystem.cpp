@@ -1,6 +1,6 @@
 #include "platform/wayland/WaylandWindowSystem.h"
 
-#include "engine/LayoutController.h"
+#include "engine/Rect.h"
 #include "platform/linux/ApplicationGrouping.h"
 #include "platform/wayland/HelperJson.h"
 #include "platform/wayland/WaylandWindowHandle.h"
@@ -68,9 +68,7 @@ std::optional<WindowRecord> recordFrom(const QJsonValue& value) {
 }
 
 bool withinTolerance(const Rect& a, const Rect& b) {
-    const double tolerance = LayoutController::frameTolerance;
-    return std::fabs(a.x - b.x) < tolerance && std::fabs(a.y - b.y) < tolerance &&
-           std::fabs(a.width - b.width) < tolerance && std::fabs(a.height - b.height) < tolerance;
+    return a.isWithin(b, frameTolerance);
 }
 
 // Whether the helper's answer for one move meets what the move asked for.

@@ -1,6 +1,6 @@
 #include "platform/x11/X11WindowSystem.h"
 
-#include "engine/LayoutController.h"
+#include "engine/Rect.h"
 #include "engine/Text.h"
 #include "platform/linux/ApplicationGrouping.h"
 #include "platform/x11/X11WindowHandle.h"
@@ -69,11 +69,9 @@ bool contains(const std::vector<std::uint32_t>& atoms, xcb_atom_t atom) {
     return std::find(atoms.begin(), atoms.end(), atom) != atoms.end();
 }
 
-// Every edge within the controller's tolerance: the window counts as in place.
+// Every edge and side within frameTolerance: the window counts as in place.
 bool withinTolerance(const Rect& a, const Rect& b) {
-    const double tolerance = LayoutController::frameTolerance;
-    return std::fabs(a.x - b.x) < tolerance && std::fabs(a.y - b.y) < tolerance &&
-           std::fabs(a.width - b.width) < tolerance && std::fabs(a.height - b.height) < tolerance;
+    return a.isWithin(b, frameTolerance);
 }
 
 struct Requests {
