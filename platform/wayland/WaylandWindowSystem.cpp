@@ -85,9 +85,7 @@ bool tookMove(const QJsonObject& answer, const WindowMove& move) {
         const bool vertical = HelperJson::flag(answer, "maximizedVertically") == true;
         const Rect target = move.frame.standardized();
         return (!move.maximizeHorizontally || horizontal) &&
-               (!move.maximizeVertically || vertical) && frame->midX() >= target.minX() &&
-               frame->midX() <= target.maxX() && frame->midY() >= target.minY() &&
-               frame->midY() <= target.maxY();
+               (!move.maximizeVertically || vertical) && target.contains(frame->center());
     }
     return withinTolerance(*frame, move.frame);
 }

@@ -364,10 +364,6 @@ enum class Stage {
     failed,
 };
 
-bool centreInside(const Rect& frame, const Rect& target) {
-    return frame.midX() >= target.minX() && frame.midX() <= target.maxX() &&
-           frame.midY() >= target.minY() && frame.midY() <= target.maxY();
-}
 
 } // namespace
 
@@ -504,7 +500,7 @@ std::vector<bool> X11WindowSystem::moveAll(const std::vector<WindowMove>& moves)
                     // A window that cannot take the exact size still counts once it is on the
                     // target's display.
                     if (withinTolerance(placement->outer, p.target) ||
-                        centreInside(placement->outer, p.target)) {
+                        p.target.contains(placement->outer.center())) {
                         requestMaximized(p);
                         p.stage = Stage::maximizing;
                         p.deadline = std::chrono::steady_clock::now() + moveConfirmationTimeout;
@@ -525,7 +521,7 @@ std::vector<bool> X11WindowSystem::moveAll(const std::vector<WindowMove>& moves)
             case Stage::maximizing:
                 if (placement->maximizedHorizontally == m.maximizeHorizontally &&
                     placement->maximizedVertically == m.maximizeVertically &&
-                    centreInside(placement->outer, p.target)) {
+                    p.target.contains(placement->outer.center())) {
                     p.stage = Stage::done;
                 }
                 break;
