@@ -152,29 +152,5 @@ TEST_F(AccessibilityWatcherTest, AGrantedActionMayStopTheWatcher) {
     EXPECT_EQ(timers->runningTimers(), 0);
 }
 
-TEST(AccessibilityPermission, RequestingAccessPromptsAndOpensTheSettingsOnlyWhileMissing) {
-    const auto ax = std::make_shared<FakeAccessibilityApi>();
-    const auto workspace = std::make_shared<FakeWorkspaceApi>();
-    AccessibilityPermission permission(ax, workspace);
-
-    ax->trusted = true;
-    permission.requestAccess();
-    EXPECT_EQ(ax->promptQueries, 1);
-    EXPECT_THAT(workspace->opened, IsEmpty());
-
-    ax->trusted = false;
-    EXPECT_FALSE(permission.isTrusted());
-    permission.requestAccess();
-    EXPECT_THAT(workspace->opened,
-                ElementsAre("x-apple.systempreferences:com.apple.preference.security?"
-                            "Privacy_Accessibility"));
-
-    // The prompt itself may grant access; then nothing is opened.
-    ax->trustedAfterPrompt = true;
-    permission.requestAccess();
-    EXPECT_EQ(workspace->opened.size(), 1u);
-    EXPECT_TRUE(permission.isTrusted());
-}
-
 } // namespace
 } // namespace plimsett
