@@ -62,6 +62,7 @@ AppModel::AppModel(Environment env, QObject* parent)
     controller_ = LayoutController::make(std::move(backend.windowSystem),
                                          std::move(backend.displayProvider), store_, preferences_,
                                          std::move(env.scheduler), std::move(env.now), builtInName);
+    controller_->setQuietDelay(backend.settleQuietDelay);
     monitor_ = backend.makeEventMonitor(controller_);
     // The controller may outlive the model (closures hold it); the notification then does nothing.
     QPointer<AppModel> self(this);

@@ -11,12 +11,16 @@ Debouncer::Debouncer(double delaySeconds, std::shared_ptr<Scheduler> scheduler)
     : delay_(delaySeconds), scheduler_(std::move(scheduler)) {}
 
 void Debouncer::schedule(std::function<void()> action) {
+    schedule(std::move(action), delay_);
+}
+
+void Debouncer::schedule(std::function<void()> action, double delaySeconds) {
     if (pending_) {
         pending_->cancel();
     }
     const std::int64_t generation = ++generation_;
     std::weak_ptr<Debouncer> weakSelf = weak_from_this();
-    pending_ = scheduler_->schedule(delay_, [weakSelf, generation, action = std::move(action)] {
+    pending_ = scheduler_->schedule(delaySeconds, [weakSelf, generation, action = std::move(action)] {
         const std::shared_ptr<Debouncer> self = weakSelf.lock();
         if (!self || self->generation_ != generation) {
             return;

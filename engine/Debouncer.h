@@ -17,6 +17,8 @@ public:
 
     // (Re)starts the wait for `action`.
     void schedule(std::function<void()> action);
+    // The same with another wait than delay() for this request.
+    void schedule(std::function<void()> action, double delaySeconds);
     // Drops the waiting request, if any.
     void cancel();
 

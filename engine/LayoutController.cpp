@@ -55,7 +55,12 @@ void LayoutController::enterPhase(Phase phase) {
 std::optional<SavedLayout> LayoutController::takeSnapshot(const DisplaySet& set) {
     // Across a gap in access the windows may lie where the desktop piled them for a display
     // change nobody saw: nothing is saved until the settle after access returned.
-    return gapUnsettled_ ? std::nullopt : snapshots_.take(set);
+    if (gapUnsettled_) {
+        return std::nullopt;
+    }
+    std::optional<SavedLayout> layout = snapshots_.take(set);
+    follower_->forgetReports();
+    return layout;
 }
 
 void LayoutController::scheduleSnapshot() {
@@ -87,7 +92,7 @@ bool LayoutController::snapshotIfStillCurrent() {
     if (set.id != currentSet_.id) {
         // The displays changed without an event (or before it came): treat it as one, and save
         // nothing for either set, since the windows moved for the change.
-        handle(DisplayEvent::screenParameters);
+        displaysChanged(DisplayEvent::screenParameters);
         return false;
     }
     takeSnapshot(set);
@@ -273,7 +278,18 @@ void LayoutController::beginSettling() {
 }
 
 void LayoutController::scheduleSettle() {
-    settleDebouncer_->schedule(weakly(weak_from_this(), &LayoutController::settle));
+    settleDebouncer_->schedule(weakly(weak_from_this(), &LayoutController::settle),
+                               settleDelayNow());
+}
+
+double LayoutController::settleDelayNow() const {
+    if (!quietDelay_ || gapUnsettled_ || pendingEvents_.count(DisplayEvent::wake) != 0) {
+        return settleDelay;
+    }
+    // The identifier holds the arrangement, so a desktop still moving a display into place (kscreen
+    // puts a new output at a default place first) reads as another set, and waits.
+    const DisplaySet set = displayProvider_->currentDisplaySet();
+    return !set.displays.empty() && store_->layout(set.id) ? *quietDelay_ : settleDelay;
 }
 
 void LayoutController::displaysWillChange() {
@@ -287,7 +303,21 @@ void LayoutController::displaysWillChange() {
     beginSettling();
 }
 
+void LayoutController::keepReportedChanges() {
+    if (phase_ != Phase::stable || gapUnsettled_ || isRestoring() || !follower_->hasReports()) {
+        return;
+    }
+    snapshots_.takeReported(currentSet_, follower_->reportedFrames(), follower_->reportedGone());
+    follower_->forgetReports();
+}
+
 void LayoutController::handle(DisplayEvent event) {
+    // The backend delivers what it held back before the display event, so the reports are all in.
+    keepReportedChanges();
+    displaysChanged(event);
+}
+
+void LayoutController::displaysChanged(DisplayEvent event) {
     pendingEvents_.insert(event);
     if (phase_ == Phase::asleep) {
         return;

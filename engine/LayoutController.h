@@ -35,6 +35,9 @@ public:
 
     static constexpr double snapshotInterval = 30.0;
     static constexpr double settleDelay = 2.5;
+    // How long a settle waits after the last display event on a desktop that reports a change
+    // once it is done (see setQuietDelay()).
+    static constexpr double quietDelay = 0.3;
     static constexpr double secondPassDelay = 1.0;
 
     static std::shared_ptr<LayoutController> make(std::shared_ptr<WindowSystem> windowSystem,
@@ -102,6 +105,13 @@ public:
     const std::shared_ptr<LayoutStore>& store() const { return store_; }
     const std::shared_ptr<Preferences>& preferences() const { return preferences_; }
 
+    // With a delay, a settle ends that long after the last display event when the displays read
+    // then are a set with a layout saved for exactly that arrangement: the change is over, and the
+    // windows go back at once. An unknown set, a wake or a gap in access still waits settleDelay.
+    // For desktops that report a finished change in one go (RandR, Mutter, KWin); without a
+    // delay (the default, and macOS, whose reports trickle in) every settle waits settleDelay.
+    void setQuietDelay(std::optional<double> seconds) { quietDelay_ = seconds; }
+
     // Called after operations that change what a user interface shows.
     void setOnChange(std::function<void()> onChange);
     void onChange() const;
@@ -134,7 +144,14 @@ private:
     // A pass is over (see RestoreRunner::Over): the openings are told again once nothing moves.
     void passOver(bool late);
     void beginSettling();
+    // What the desktop reported before a display change was done on the displays of the current
+    // set: it goes into that set's layout, from the reports, since the windows read now may
+    // already lie where the desktop piled them.
+    void keepReportedChanges();
+    // A display event, or a change seen without one.
+    void displaysChanged(DisplayEvent event);
     void scheduleSettle();
+    double settleDelayNow() const;
     void settle();
     void restoreAutomatically(const DisplaySet& set, const SavedLayout& layout);
     // Runs `pass` secondPassDelay from now, unless the displays are no longer stable then.
@@ -167,6 +184,7 @@ private:
     // From accessLost() until the first settle after access returned: no snapshot of any kind.
     bool gapUnsettled_ = false;
     DisplaySet currentSet_;
+    std::optional<double> quietDelay_;
     std::function<void()> onChange_;
 };
 

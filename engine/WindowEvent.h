@@ -1,6 +1,10 @@
 #pragma once
 
+#include "engine/Rect.h"
+
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace plimsett {
 
@@ -10,9 +14,16 @@ namespace plimsett {
 struct WindowEvent {
     enum class Kind { appeared, changed, gone };
 
+    WindowEvent() = default;
+    WindowEvent(Kind kind, std::string windowKey, std::optional<Rect> frame = std::nullopt)
+        : kind(kind), windowKey(std::move(windowKey)), frame(frame) {}
+
     Kind kind = Kind::changed;
     // The window's key (WindowHandle::key()); may be empty for a change that names no window.
     std::string windowKey;
+    // The frame the desktop reported with the change, when it reported one: where the window was
+    // at that moment, which a listing taken later (after a display change, say) may no longer show.
+    std::optional<Rect> frame;
 };
 
 } // namespace plimsett

@@ -25,6 +25,12 @@ WindowFollower::WindowFollower(std::shared_ptr<WindowSystem> windowSystem,
       debouncer_(Debouncer::make(followDelay, std::move(scheduler))), owner_(std::move(owner)) {}
 
 void WindowFollower::windowEvent(const WindowEvent& event) {
+    if (event.kind == WindowEvent::Kind::gone) {
+        reportedFrames_.erase(event.windowKey);
+        reportedGone_.insert(event.windowKey);
+    } else if (event.frame && !event.windowKey.empty()) {
+        reportedFrames_[event.windowKey] = *event.frame;
+    }
     if (event.kind == WindowEvent::Kind::appeared && preferences_->placeOpeningWindows()) {
         placeOpenedWindow(event.windowKey);
     }
@@ -38,6 +44,12 @@ void WindowFollower::windowEvent(const WindowEvent& event) {
 
 void WindowFollower::cancel() {
     debouncer_->cancel();
+    forgetReports();
+}
+
+void WindowFollower::forgetReports() {
+    reportedFrames_.clear();
+    reportedGone_.clear();
 }
 
 void WindowFollower::follow() {

@@ -9,8 +9,10 @@
 #include "engine/WindowSystem.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace plimsett {
@@ -49,8 +51,16 @@ public:
 
     // A window event the owner let through: stable, and the windows can be reached.
     void windowEvent(const WindowEvent& event);
-    // Drops the follow that waits, if any.
+    // Drops the follow that waits, if any, and what was reported.
     void cancel();
+
+    // What the desktop reported since the windows were last read: the latest frame of each
+    // window that reported one, and the windows that went.
+    const std::map<std::string, Rect>& reportedFrames() const { return reportedFrames_; }
+    const std::set<std::string>& reportedGone() const { return reportedGone_; }
+    bool hasReports() const { return !reportedFrames_.empty() || !reportedGone_.empty(); }
+    // The windows were read again: what was reported is in what was read.
+    void forgetReports();
     // Tells the window system where windows that open now should go: the saved windows of the
     // current layout that no open window holds. Only while stable and placing openings is on;
     // otherwise takes back what was told.
@@ -73,6 +83,8 @@ private:
     const std::shared_ptr<Preferences> preferences_;
     const std::shared_ptr<Debouncer> debouncer_;
     const std::weak_ptr<Owner> owner_;
+    std::map<std::string, Rect> reportedFrames_;
+    std::set<std::string> reportedGone_;
     int placing_ = 0;
     bool openingsAnnounced_ = false;
 };

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace plimsett {
@@ -29,6 +30,10 @@ struct PlatformBackend {
     // True where the desktop shows the program's menu itself (GNOME's top bar, through
     // Plimsett's Shell extension): no tray icon is made there.
     bool desktopShowsMenu = false;
+    // How long the controller's settle waits after the last display event when the displays read
+    // then have a saved layout (LayoutController::setQuietDelay): set by desktops that report a
+    // display change once it is done. Nothing: the full settle delay, always.
+    std::optional<double> settleQuietDelay;
 };
 
 // The backend of the desktop that runs: on Linux the session decides (X11, GNOME or KDE Plasma on

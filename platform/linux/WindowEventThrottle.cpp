@@ -1,5 +1,7 @@
 #include "platform/linux/WindowEventThrottle.h"
 
+#include <vector>
+
 namespace plimsett {
 
 WindowEventThrottle::WindowEventThrottle(Deliver deliver, std::chrono::milliseconds interval)
@@ -20,14 +22,46 @@ void WindowEventThrottle::report(const WindowEvent& event) {
     if (event.kind == WindowEvent::Kind::appeared || fresh ||
         now - window.lastReport >= interval_) {
         window.lastReport = now;
-        window.pending = false;
+        window.held.reset();
         deliver_(event);
         return;
     }
-    window.pending = true;
+    // A held change keeps the last frame any report gave.
+    WindowEvent held = event;
+    if (!held.frame && window.held) {
+        held.frame = window.held->frame;
+    }
+    window.held = std::move(held);
     if (!timer_.isActive()) {
         timer_.start(std::chrono::duration_cast<std::chrono::milliseconds>(window.lastReport +
                                                                            interval_ - now));
+    }
+}
+
+void WindowEventThrottle::flush() {
+    std::vector<WindowEvent> due;
+    const auto now = std::chrono::steady_clock::now();
+    for (auto& [key, window] : windows_) {
+        if (window.held) {
+            due.push_back(std::move(*window.held));
+            window.held.reset();
+            window.lastReport = now;
+        }
+    }
+    for (const WindowEvent& event : due) {
+        deliver_(event);
+    }
+}
+
+void WindowEventThrottle::forget(const std::string& windowKey) {
+    const auto it = windows_.find(windowKey);
+    if (it == windows_.end()) {
+        return;
+    }
+    std::optional<WindowEvent> held = std::move(it->second.held);
+    windows_.erase(it);
+    if (held) {
+        deliver_(*held);
     }
 }
 
@@ -41,23 +75,23 @@ void WindowEventThrottle::deliverDue() {
     std::chrono::steady_clock::duration next = interval_;
     bool waiting = false;
     // Collected first: delivering may report again.
-    std::vector<std::string> due;
+    std::vector<WindowEvent> due;
     for (auto& [key, window] : windows_) {
-        if (!window.pending) {
+        if (!window.held) {
             continue;
         }
         const auto age = now - window.lastReport;
         if (age >= interval_) {
-            window.pending = false;
+            due.push_back(std::move(*window.held));
+            window.held.reset();
             window.lastReport = now;
-            due.push_back(key);
         } else {
             waiting = true;
             next = std::min(next, interval_ - age);
         }
     }
-    for (const std::string& key : due) {
-        deliver_(WindowEvent{WindowEvent::Kind::changed, key});
+    for (const WindowEvent& event : due) {
+        deliver_(event);
     }
     if (waiting && !timer_.isActive()) {
         timer_.start(std::chrono::duration_cast<std::chrono::milliseconds>(next) +

@@ -70,6 +70,9 @@ void WaylandEventMonitor::deliver(DisplayEvent event) {
     if (!registered_) {
         return;
     }
+    // The helper sends its window and monitor signals in the order it saw them, on one
+    // connection, and Qt delivers them in that order; what this side still holds back goes first.
+    throttle_.flush();
     if (const auto controller = controller_.lock()) {
         controller->handle(event);
     }

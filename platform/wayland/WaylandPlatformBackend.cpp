@@ -18,6 +18,9 @@ PlatformBackend makeWaylandPlatformBackend(std::shared_ptr<HelperChannel> channe
         return std::unique_ptr<EventMonitor>(
             std::make_unique<WaylandEventMonitor>(std::move(controller), channel));
     };
+    // The desktop reports a display change once it has made it (RandR's notifications of one
+    // change come within milliseconds, Mutter's and KWin's in one signal).
+    backend.settleQuietDelay = LayoutController::quietDelay;
     return backend;
 }
 

@@ -5,6 +5,7 @@
 #include <xcb/randr.h>
 #include <xcb/res.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace plimsett {
@@ -109,20 +110,42 @@ void X11Connection::discardEvents() {
 
 std::vector<std::uint32_t> X11Connection::cardinals(xcb_window_t window, xcb_atom_t property,
                                                     xcb_atom_t type) {
+    return cardinals(connection_, window, property, type);
+}
+
+std::vector<std::uint32_t> X11Connection::cardinals(xcb_connection_t* connection,
+                                                    xcb_window_t window, xcb_atom_t property,
+                                                    xcb_atom_t type) {
     std::vector<std::uint32_t> values;
-    if (isBroken()) {
-        return values;
+    // Read in pieces until the server says nothing is left: a client list of thousands of
+    // windows is read whole. A property beyond the cap (no real desktop has one) is cut there,
+    // with a warning that says how much was left out.
+    constexpr std::uint32_t piece = 4096;
+    while (xcb_connection_has_error(connection) == 0) {
+        xcb_generic_error_t* error = nullptr;
+        const auto offset = static_cast<std::uint32_t>(values.size());
+        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, window, property, type, offset, piece),
+            &error));
+        std::free(error);
+        if (!reply || reply->format != 32 || reply->type != type) {
+            break;
+        }
+        const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+        const int count = xcb_get_property_value_length(reply.get()) / 4;
+        values.insert(values.end(), data, data + count);
+        if (reply->bytes_after == 0 || count == 0) {
+            break;
+        }
+        if (values.size() >= maxCardinals) {
+            std::fprintf(stderr,
+                         "plimsett: an X property of window 0x%x holds more than %zu values; "
+                         "the %u values after them are left out.\n",
+                         static_cast<unsigned>(window), maxCardinals,
+                         static_cast<unsigned>(reply->bytes_after / 4));
+            break;
+        }
     }
-    xcb_generic_error_t* error = nullptr;
-    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection_, xcb_get_property(connection_, 0, window, property, type, 0, 1024), &error));
-    std::free(error);
-    if (!reply || reply->format != 32 || reply->type != type) {
-        return values;
-    }
-    const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
-    const int count = xcb_get_property_value_length(reply.get()) / 4;
-    values.assign(data, data + count);
     return values;
 }
 

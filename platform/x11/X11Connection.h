@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -51,9 +52,15 @@ public:
     // not count). Two round trips.
     bool hasEwmhWindowManager();
 
-    // Reads a whole property of 32-bit values; empty when it is missing, of another format or
-    // type, or the window is gone. For one-off reads; listings pipeline their own requests.
+    // The most values cardinals() reads of one property.
+    static constexpr std::size_t maxCardinals = 65536;
+    // Reads a whole property of 32-bit values, up to maxCardinals; empty when it is missing, of
+    // another format or type, or the window is gone. For one-off reads; listings pipeline their
+    // own requests.
     std::vector<std::uint32_t> cardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type);
+    // The same on any connection (the event monitor has one of its own).
+    static std::vector<std::uint32_t> cardinals(xcb_connection_t* connection, xcb_window_t window,
+                                                xcb_atom_t property, xcb_atom_t type);
 
 private:
     X11Connection() = default;

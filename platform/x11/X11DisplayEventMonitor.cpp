@@ -1,5 +1,6 @@
 #include "platform/x11/X11DisplayEventMonitor.h"
 
+#include "platform/x11/X11Connection.h"
 #include "platform/x11/XcbReply.h"
 
 #include <QSocketNotifier>
@@ -111,6 +112,8 @@ void X11DisplayEventMonitor::startX() {
     xcb_change_window_attributes(connection_, root, XCB_CW_EVENT_MASK, &mask);
     root_ = root;
     clients_.clear();
+    clientOfTopLevel_.clear();
+    topLevelOfClient_.clear();
     // The clients there now were there before: they did not appear.
     readClientList(/*report=*/false);
     // A round trip, so that every change after start() returns is reported.
@@ -132,6 +135,8 @@ void X11DisplayEventMonitor::stopX() {
     }
     randrEventBase_ = 0;
     clients_.clear();
+    clientOfTopLevel_.clear();
+    topLevelOfClient_.clear();
     throttle_.clear();
 }
 
@@ -139,17 +144,10 @@ void X11DisplayEventMonitor::readClientList(bool report) {
     if (clientListAtom_ == XCB_ATOM_NONE) {
         return;
     }
-    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection_,
-        xcb_get_property(connection_, 0, root_, clientListAtom_, XCB_ATOM_WINDOW, 0, 16384),
-        nullptr));
-    std::vector<std::uint32_t> now;
-    if (reply && reply->format == 32 && reply->type == XCB_ATOM_WINDOW) {
-        const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
-        now.assign(values, values + xcb_get_property_value_length(reply.get()) / 4);
-    }
-    std::vector<std::uint32_t> sortedNow = now;
+    std::vector<std::uint32_t> sortedNow =
+        X11Connection::cardinals(connection_, root_, clientListAtom_, XCB_ATOM_WINDOW);
     std::sort(sortedNow.begin(), sortedNow.end());
+    sortedNow.erase(std::unique(sortedNow.begin(), sortedNow.end()), sortedNow.end());
     std::vector<std::uint32_t> came, went;
     std::set_difference(sortedNow.begin(), sortedNow.end(), clients_.begin(), clients_.end(),
                         std::back_inserter(came));
@@ -160,16 +158,73 @@ void X11DisplayEventMonitor::readClientList(bool report) {
     const std::uint32_t clientMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     for (const std::uint32_t window : came) {
         xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &clientMask);
+    }
+    findTopLevels(came);
+    for (const std::uint32_t window : came) {
         if (report) {
             throttle_.report({WindowEvent::Kind::appeared, std::to_string(window)});
         }
     }
     for (const std::uint32_t window : went) {
+        if (const auto it = topLevelOfClient_.find(window); it != topLevelOfClient_.end()) {
+            clientOfTopLevel_.erase(it->second);
+            topLevelOfClient_.erase(it);
+        }
         if (report) {
             throttle_.report({WindowEvent::Kind::gone, std::to_string(window)});
+        } else {
+            throttle_.forget(std::to_string(window));
         }
     }
     xcb_flush(connection_);
+}
+
+void X11DisplayEventMonitor::findTopLevels(const std::vector<std::uint32_t>& clients) {
+    // Walks up from each client, one round trip per level for all of them together; window
+    // managers nest a client at most two or three windows deep.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> walking; // client, window reached
+    for (const std::uint32_t client : clients) {
+        walking.emplace_back(client, client);
+    }
+    for (int depth = 0; depth < 8 && !walking.empty(); ++depth) {
+        std::vector<xcb_query_tree_cookie_t> cookies;
+        cookies.reserve(walking.size());
+        for (const auto& [client, window] : walking) {
+            cookies.push_back(xcb_query_tree(connection_, window));
+        }
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> next;
+        for (std::size_t i = 0; i < walking.size(); ++i) {
+            xcb_generic_error_t* error = nullptr;
+            const XcbReply<xcb_query_tree_reply_t> tree(
+                xcb_query_tree_reply(connection_, cookies[i], &error));
+            std::free(error);
+            const auto [client, window] = walking[i];
+            if (!tree) {
+                continue; // gone meanwhile
+            }
+            if (tree->parent == root_ || tree->parent == XCB_WINDOW_NONE) {
+                if (const auto old = topLevelOfClient_.find(client);
+                    old != topLevelOfClient_.end()) {
+                    clientOfTopLevel_.erase(old->second);
+                }
+                topLevelOfClient_[client] = window;
+                clientOfTopLevel_[window] = client;
+            } else {
+                next.emplace_back(client, tree->parent);
+            }
+        }
+        walking = std::move(next);
+    }
+}
+
+void X11DisplayEventMonitor::forgetTopLevel(std::uint32_t window) {
+    const auto it = clientOfTopLevel_.find(window);
+    const std::uint32_t client = it != clientOfTopLevel_.end() ? it->second : window;
+    if (it != clientOfTopLevel_.end()) {
+        topLevelOfClient_.erase(client);
+        clientOfTopLevel_.erase(it);
+    }
+    throttle_.forget(std::to_string(client));
 }
 
 void X11DisplayEventMonitor::deliver(const WindowEvent& event) {
@@ -179,6 +234,17 @@ void X11DisplayEventMonitor::deliver(const WindowEvent& event) {
     if (const auto controller = controller_.lock()) {
         controller->windowEvent(event);
     }
+}
+
+void X11DisplayEventMonitor::reportTopLevel(std::uint32_t window, std::optional<Rect> frame) {
+    // Reported under the client's id, with the frame, when the window holds a client; else under
+    // its own id, as a change that the next listing makes sense of.
+    const auto client = clientOfTopLevel_.find(window);
+    if (client == clientOfTopLevel_.end()) {
+        throttle_.report({WindowEvent::Kind::changed, std::to_string(window)});
+        return;
+    }
+    throttle_.report({WindowEvent::Kind::changed, std::to_string(client->second), frame});
 }
 
 void X11DisplayEventMonitor::readXEvents() {
@@ -206,16 +272,53 @@ void X11DisplayEventMonitor::readXEvents() {
             } else if (notify->window != root_ && notify->atom == stateAtom_) {
                 throttle_.report({WindowEvent::Kind::changed, std::to_string(notify->window)});
             }
-        } else if (type == XCB_CONFIGURE_NOTIFY || type == XCB_MAP_NOTIFY ||
-                   type == XCB_UNMAP_NOTIFY) {
-            // The first member after the header of these three is the event window (the root),
-            // the second the frame that changed.
+        } else if (type == XCB_CONFIGURE_NOTIFY) {
             const auto* notify = reinterpret_cast<const xcb_configure_notify_event_t*>(event.get());
+            // Menus, tooltips and other override-redirect windows are never laid out: they are
+            // not followed at all, so however many come and go, nothing is kept for them.
+            if (notify->window != root_ && notify->event == root_ &&
+                notify->override_redirect == 0) {
+                reportTopLevel(notify->window,
+                               Rect{double(notify->x), double(notify->y),
+                                    double(notify->width) + 2.0 * notify->border_width,
+                                    double(notify->height) + 2.0 * notify->border_width});
+            }
+        } else if (type == XCB_MAP_NOTIFY) {
+            const auto* notify = reinterpret_cast<const xcb_map_notify_event_t*>(event.get());
+            if (notify->window != root_ && notify->event == root_ &&
+                notify->override_redirect == 0) {
+                reportTopLevel(notify->window, std::nullopt);
+            }
+        } else if (type == XCB_UNMAP_NOTIFY) {
+            const auto* notify = reinterpret_cast<const xcb_unmap_notify_event_t*>(event.get());
             if (notify->window != root_ && notify->event == root_) {
-                throttle_.report({WindowEvent::Kind::changed, std::to_string(notify->window)});
+                // A hidden frame (a window minimised, or one about to close) is a change; what
+                // the throttle keeps of it is let go, and a window mapped again starts afresh.
+                const auto client = clientOfTopLevel_.find(notify->window);
+                if (client != clientOfTopLevel_.end()) {
+                    throttle_.report(
+                        {WindowEvent::Kind::changed, std::to_string(client->second)});
+                    throttle_.forget(std::to_string(client->second));
+                } else {
+                    throttle_.forget(std::to_string(notify->window));
+                }
+            }
+        } else if (type == XCB_DESTROY_NOTIFY) {
+            const auto* notify = reinterpret_cast<const xcb_destroy_notify_event_t*>(event.get());
+            if (notify->event == root_) {
+                forgetTopLevel(notify->window);
+            }
+        } else if (type == XCB_REPARENT_NOTIFY) {
+            // A client framed anew (a window manager started or replaced) has another top level.
+            const auto* notify = reinterpret_cast<const xcb_reparent_notify_event_t*>(event.get());
+            if (std::binary_search(clients_.begin(), clients_.end(), notify->window)) {
+                findTopLevels({notify->window});
             }
         }
         if (displayEvent && registered_) {
+            // What the desktop reported before the change reaches the controller first, so it is
+            // laid out on the displays it was made on.
+            throttle_.flush();
             if (const auto controller = controller_.lock()) {
                 controller->handle(*displayEvent);
             }

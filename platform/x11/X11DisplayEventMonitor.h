@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QSocketNotifier;
@@ -24,7 +25,10 @@ namespace plimsett {
 // - a change of _NET_WORKAREA on the root window: handle(screenParameters);
 // - the windows' own changes, throttled per window: a client that enters _NET_CLIENT_LIST
 //   (appeared), leaves it (gone), changes its _NET_WM_STATE, or whose frame (a child of the
-//   root) is moved, resized, mapped or unmapped (changed): windowEvent();
+//   root) is moved, resized, mapped or unmapped (changed, with the frame the server reported):
+//   windowEvent(). Override-redirect windows (menus, tooltips) are not followed, and a frame
+//   destroyed or unmapped is forgotten, so what the monitor keeps grows only with the clients;
+//   the changes held back by the throttle are delivered before a display event;
 // - sleep and wake from logind, through a LogindSleepMonitor.
 //
 // The X events come through a connection of the monitor's own, so that reading replies on the
@@ -57,6 +61,12 @@ private:
     // Reads _NET_CLIENT_LIST and, with `report`, reports the clients that came and went since the
     // last read.
     void readClientList(bool report);
+    // Finds the child of the root that holds each client: its window manager's frame, or the
+    // client itself without one.
+    void findTopLevels(const std::vector<std::uint32_t>& clients);
+    void forgetTopLevel(std::uint32_t window);
+    // A change of a child of the root, with the frame the server reported for it.
+    void reportTopLevel(std::uint32_t window, std::optional<Rect> frame);
     void deliver(const WindowEvent& event);
 
     std::weak_ptr<LayoutController> controller_;
@@ -70,7 +80,10 @@ private:
     std::uint32_t clientListAtom_ = 0;
     std::uint32_t stateAtom_ = 0;
     std::uint32_t root_ = 0;
+    // _NET_CLIENT_LIST as last read, sorted.
     std::vector<std::uint32_t> clients_;
+    std::unordered_map<std::uint32_t, std::uint32_t> clientOfTopLevel_;
+    std::unordered_map<std::uint32_t, std::uint32_t> topLevelOfClient_;
     WindowEventThrottle throttle_;
 
     std::unique_ptr<LogindSleepMonitor> sleepMonitor_;

@@ -25,6 +25,9 @@ PlatformBackend backendOver(std::shared_ptr<X11Connection> connection, std::stri
         return std::unique_ptr<EventMonitor>(
             std::make_unique<X11DisplayEventMonitor>(std::move(controller), displayName));
     };
+    // The desktop reports a display change once it has made it (RandR's notifications of one
+    // change come within milliseconds, Mutter's and KWin's in one signal).
+    backend.settleQuietDelay = LayoutController::quietDelay;
     return backend;
 }
 

@@ -488,3 +488,78 @@ INSTANTIATE_TEST_SUITE_P(Work, LayoutControllerPendingWorkTest,
 
 } // namespace
 } // namespace plimsett::testing
+
+namespace plimsett::testing {
+namespace {
+
+class DisplayChangeOnLinuxTest : public LayoutControllerTest {
+protected:
+    void changed(WindowId window, std::optional<Rect> frame) {
+        controller->windowEvent(
+            {WindowEvent::Kind::changed, windows->live(window).handle->key(), frame});
+    }
+};
+
+// A desktop that announces no change: what it reported just before the event is kept, with the
+// frames it reported, and what it reports after (its piling) is not.
+TEST_F(DisplayChangeOnLinuxTest, AMoveJustBeforeTheUnplugIsWhereTheReplugPutsTheWindow) {
+    startController();
+    controller->snapshotNow();
+    const Rect moved{2100, 320, 800, 600};
+    windows->setFrame(notes, moved);
+    changed(notes, moved);
+    scheduler->advance(0.1);
+
+    unplugStudio();
+    controller->handle(DisplayEvent::reconfigured);
+    changed(notes, windows->frame(notes));
+    scheduler->advance(LayoutController::settleDelay + 1);
+    EXPECT_EQ(controller->currentSet(), laptopOnly());
+
+    plugStudio();
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(LayoutController::settleDelay + LayoutController::secondPassDelay + 1);
+    EXPECT_EQ(windows->frame(notes), moved);
+    EXPECT_EQ(windows->frame(home), homeFrame);
+}
+
+// A known set in its saved arrangement ends the settle after the quiet delay; an unknown one and a
+// wake wait the full delay; a cable that comes back within the quiet delay ends in place.
+TEST_F(DisplayChangeOnLinuxTest, AKnownSetIsRestoredAfterTheQuietDelayAndAnUnknownOneWaits) {
+    makeController();
+    controller->setQuietDelay(LayoutController::quietDelay);
+    startController();
+    controller->snapshotNow();
+
+    unplugStudio(); // the laptop alone has no layout yet
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(LayoutController::quietDelay + 0.05);
+    EXPECT_EQ(controller->phase(), Phase::settling);
+    scheduler->advance(LayoutController::settleDelay);
+    EXPECT_EQ(controller->phase(), Phase::stable);
+
+    plugStudio();
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(LayoutController::quietDelay + 0.05);
+    EXPECT_EQ(controller->phase(), Phase::stable);
+    EXPECT_EQ(windows->frame(notes), notesFrame);
+    EXPECT_EQ(windows->frame(home), homeFrame);
+
+    // Off and on again at once.
+    unplugStudio();
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(0.1);
+    plugStudio();
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(LayoutController::quietDelay + LayoutController::secondPassDelay + 0.1);
+    EXPECT_EQ(windows->frame(notes), notesFrame);
+    EXPECT_EQ(windows->frame(home), homeFrame);
+
+    controller->willSleep();
+    controller->didWake();
+    scheduler->advance(LayoutController::quietDelay + 0.05);
+    EXPECT_EQ(controller->phase(), Phase::settling);
+}
+
+} // namespace
+} // namespace plimsett::testing

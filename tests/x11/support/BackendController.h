@@ -22,6 +22,7 @@ struct BackendController {
               std::make_shared<MainQueueScheduler>(),
               [] { return std::chrono::system_clock::now(); }, "Built-in")),
           monitor(backend.makeEventMonitor(controller)) {
+        controller->setQuietDelay(backend.settleQuietDelay);
         controller->start();
         monitor->start();
     }
