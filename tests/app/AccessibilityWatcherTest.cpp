@@ -12,11 +12,9 @@
 namespace plimsett {
 namespace {
 
-using ::testing::ElementsAre;
 using testing::FakeAccessibilityApi;
 using testing::FakeTimerApi;
 using testing::FakeWorkspaceApi;
-using ::testing::IsEmpty;
 using testing::ManualScheduler;
 
 class AccessibilityWatcherTest : public ::testing::Test {

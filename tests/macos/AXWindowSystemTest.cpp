@@ -1,6 +1,7 @@
 #include "platform/macos/AXWindowSystem.h"
 
 #include "platform/macos/AXElementHandle.h"
+#include "platform/macos/AccessibilityPermission.h"
 #include "tests/macos/FakeAccessibilityApi.h"
 #include "tests/macos/FakeWorkspaceApi.h"
 
@@ -279,6 +280,32 @@ TEST_F(AXWindowSystemTest, MoveOfSomethingThatIsNotAnElementSendsNothing) {
     EXPECT_FALSE(system.move(windowWithHandle(ax->string("not an element")), {0, 0, 100, 100}));
     EXPECT_FALSE(system.move(windowWithHandle(nullptr), {0, 0, 100, 100}));
     EXPECT_THAT(ax->calls, IsEmpty());
+}
+
+// MARK: The permission over the same calls
+
+TEST(AccessibilityPermission, RequestingAccessPromptsAndOpensTheSettingsOnlyWhileMissing) {
+    const auto ax = std::make_shared<FakeAccessibilityApi>();
+    const auto workspace = std::make_shared<FakeWorkspaceApi>();
+    AccessibilityPermission permission(ax, workspace);
+
+    ax->trusted = true;
+    permission.requestAccess();
+    EXPECT_EQ(ax->promptQueries, 1);
+    EXPECT_THAT(workspace->opened, IsEmpty());
+
+    ax->trusted = false;
+    EXPECT_FALSE(permission.isTrusted());
+    permission.requestAccess();
+    EXPECT_THAT(workspace->opened,
+                ElementsAre("x-apple.systempreferences:com.apple.preference.security?"
+                            "Privacy_Accessibility"));
+
+    // The prompt itself may grant access; then nothing is opened.
+    ax->trustedAfterPrompt = true;
+    permission.requestAccess();
+    EXPECT_EQ(workspace->opened.size(), 1u);
+    EXPECT_TRUE(permission.isTrusted());
 }
 
 } // namespace
