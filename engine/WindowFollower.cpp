@@ -4,6 +4,8 @@
 #include "engine/Weakly.h"
 #include "engine/WindowPairing.h"
 
+#include <utility>
+
 namespace plimsett {
 
 std::shared_ptr<WindowFollower> WindowFollower::make(std::shared_ptr<WindowSystem> windowSystem,
@@ -22,7 +24,8 @@ WindowFollower::WindowFollower(std::shared_ptr<WindowSystem> windowSystem,
                                std::shared_ptr<Scheduler> scheduler, std::weak_ptr<Owner> owner)
     : windowSystem_(std::move(windowSystem)), store_(std::move(store)),
       preferences_(std::move(preferences)),
-      debouncer_(Debouncer::make(followDelay, std::move(scheduler))), owner_(std::move(owner)) {}
+      debouncer_(Debouncer::make(followDelay, scheduler)), owner_(std::move(owner)),
+      scheduler_(std::move(scheduler)) {}
 
 void WindowFollower::windowEvent(const WindowEvent& event) {
     if (event.kind == WindowEvent::Kind::gone) {
@@ -31,19 +34,47 @@ void WindowFollower::windowEvent(const WindowEvent& event) {
     } else if (event.frame && !event.windowKey.empty()) {
         reportedFrames_[event.windowKey] = *event.frame;
     }
-    if (event.kind == WindowEvent::Kind::appeared && preferences_->placeOpeningWindows()) {
-        placeOpenedWindow(event.windowKey);
+    if (event.kind == WindowEvent::Kind::appeared && preferences_->placeOpeningWindows() &&
+        !event.windowKey.empty()) {
+        appeared_.push_back(event.windowKey);
+        scheduleBurst();
     }
     // A window that went may open again at once: its place is told before the layout follows.
-    const auto owner = owner_.lock();
-    if (event.kind == WindowEvent::Kind::gone && owner && !owner->isRestoring()) {
-        announceOpenings();
+    if (event.kind == WindowEvent::Kind::gone) {
+        openingsStale_ = true;
+        scheduleBurst();
     }
     debouncer_->schedule(weakly(weak_from_this(), &WindowFollower::follow));
 }
 
+void WindowFollower::scheduleBurst() {
+    if (!burstTask_) {
+        burstTask_ = scheduler_->schedule(0, weakly(weak_from_this(), &WindowFollower::handleBurst));
+    }
+}
+
+void WindowFollower::handleBurst() {
+    burstTask_.reset();
+    const std::vector<std::string> appeared = std::move(appeared_);
+    appeared_.clear();
+    const bool openingsStale = std::exchange(openingsStale_, false);
+    if (!appeared.empty()) {
+        placeOpenedWindows(appeared);
+    }
+    const auto owner = owner_.lock();
+    if (openingsStale && owner && !owner->isRestoring()) {
+        announceOpenings();
+    }
+}
+
 void WindowFollower::cancel() {
     debouncer_->cancel();
+    if (burstTask_) {
+        burstTask_->cancel();
+        burstTask_.reset();
+    }
+    appeared_.clear();
+    openingsStale_ = false;
     forgetReports();
 }
 
@@ -102,27 +133,29 @@ void WindowFollower::withdrawOpenings() {
     }
 }
 
-void WindowFollower::placeOpenedWindow(const std::string& key) {
+void WindowFollower::placeOpenedWindows(const std::vector<std::string>& keys) {
     const auto owner = owner_.lock();
     const std::optional<DisplaySet> set = owner ? owner->stableSet() : std::nullopt;
     const std::optional<SavedLayout> layout = set ? store_->layout(set->id) : std::nullopt;
-    if (key.empty() || !layout || !windowSystem_->isTrusted()) {
+    if (!layout || !windowSystem_->isTrusted()) {
         return;
     }
-    // Paired among all open windows, the new one gets a saved window that no other one holds.
-    const std::optional<WindowPairing::Pair> pair =
-        WindowPairing(windowSystem_->windows(), layout->windows, preferences_->excludedBundleIDs())
-            .pairOf(key);
-    if (!pair) {
-        return;
+    // Paired among all open windows, each new one gets a saved window that no other one holds.
+    const WindowPairing pairing(windowSystem_->windows(), layout->windows,
+                                preferences_->excludedBundleIDs());
+    std::vector<WindowMove> moves;
+    for (const std::string& key : keys) {
+        if (const std::optional<WindowPairing::Pair> pair = pairing.pairOf(key)) {
+            const RestorePlan plan({pair->live}, {pair->saved}, set->displays, false);
+            moves.insert(moves.end(), plan.moves().begin(), plan.moves().end());
+        }
     }
-    const RestorePlan plan({pair->live}, {pair->saved}, set->displays, false);
-    if (plan.moves().empty()) {
+    if (moves.empty()) {
         return;
     }
     ++placing_;
     windowSystem_->moveAllAsync(
-        plan.moves(), weakly(weak_from_this(), [](WindowFollower& self, const std::vector<bool>&) {
+        moves, weakly(weak_from_this(), [](WindowFollower& self, const std::vector<bool>&) {
             --self.placing_;
         }));
 }

@@ -14,6 +14,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace plimsett {
 
@@ -76,13 +77,21 @@ private:
                    std::weak_ptr<Owner> owner);
 
     void follow();
-    void placeOpenedWindow(const std::string& key);
+    // Runs once the events that came together are in: one listing places every window that
+    // appeared among them, and one tells the openings again after windows went.
+    void scheduleBurst();
+    void handleBurst();
+    void placeOpenedWindows(const std::vector<std::string>& keys);
 
     const std::shared_ptr<WindowSystem> windowSystem_;
     const std::shared_ptr<LayoutStore> store_;
     const std::shared_ptr<Preferences> preferences_;
     const std::shared_ptr<Debouncer> debouncer_;
     const std::weak_ptr<Owner> owner_;
+    const std::shared_ptr<Scheduler> scheduler_;
+    std::shared_ptr<ScheduledTask> burstTask_;
+    std::vector<std::string> appeared_;
+    bool openingsStale_ = false;
     std::map<std::string, Rect> reportedFrames_;
     std::set<std::string> reportedGone_;
     int placing_ = 0;

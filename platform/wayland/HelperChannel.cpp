@@ -1,6 +1,7 @@
 #include "platform/wayland/HelperChannel.h"
 
 #include "engine/WindowEvent.h"
+#include "platform/wayland/HelperJson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,13 +21,23 @@ void HelperChannel::reportWindowEvents(const QByteArray& json) {
         if (!id.isString() || id.toString().isEmpty()) {
             continue;
         }
+        std::optional<WindowEvent::Kind> kind;
         if (change == QLatin1String("appeared")) {
-            emit windowChanged(static_cast<int>(WindowEvent::Kind::appeared), id.toString());
+            kind = WindowEvent::Kind::appeared;
         } else if (change == QLatin1String("changed")) {
-            emit windowChanged(static_cast<int>(WindowEvent::Kind::changed), id.toString());
+            kind = WindowEvent::Kind::changed;
         } else if (change == QLatin1String("gone")) {
-            emit windowChanged(static_cast<int>(WindowEvent::Kind::gone), id.toString());
+            kind = WindowEvent::Kind::gone;
         }
+        if (!kind) {
+            continue;
+        }
+        QRectF frame;
+        if (const std::optional<Rect> reported = HelperJson::rect(record.value("frame"));
+            reported && reported->isFinite() && reported->width > 0 && reported->height > 0) {
+            frame = QRectF(reported->x, reported->y, reported->width, reported->height);
+        }
+        emit windowChanged(static_cast<int>(*kind), id.toString(), frame);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QJsonValue>
 #include <QObject>
+#include <QRectF>
 #include <QString>
 
 #include <chrono>
@@ -45,8 +46,9 @@ public:
 signals:
     void monitorsChanged();
     void workAreasChanged();
-    // One window appeared, changed or went (WindowEvent::Kind as a number).
-    void windowChanged(int kind, const QString& id);
+    // One window appeared, changed or went (WindowEvent::Kind as a number), with the frame the
+    // helper read when it changed, when it sent one (else `frame` is not valid).
+    void windowChanged(int kind, const QString& id, const QRectF& frame);
     // The helper stopped being reachable (switched off, its compositor restarted, its name taken
     // by someone else), and became reachable again. What happened in between was not seen.
     void accessLost();
@@ -54,7 +56,8 @@ signals:
 
 protected:
     // Emits windowChanged() for every well-formed record of a batch of window events (an array
-    // of {"id", "change"}); anything else in it is passed over.
+    // of {"id", "change", optionally "frame"}); anything else in it is passed over, and so is a
+    // frame that is not one.
     void reportWindowEvents(const QByteArray& json);
 };
 

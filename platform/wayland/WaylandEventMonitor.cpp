@@ -28,8 +28,13 @@ void WaylandEventMonitor::start() {
                              [this] { deliver(DisplayEvent::screenParameters); });
         windows_ =
             connect(channel_.get(), &HelperChannel::windowChanged, this,
-                    [this](int kind, const QString& id) {
-                        throttle_.report({static_cast<WindowEvent::Kind>(kind), id.toStdString()});
+                    [this](int kind, const QString& id, const QRectF& frame) {
+                        std::optional<Rect> reported;
+                        if (frame.isValid()) {
+                            reported = Rect{frame.x(), frame.y(), frame.width(), frame.height()};
+                        }
+                        throttle_.report(
+                            {static_cast<WindowEvent::Kind>(kind), id.toStdString(), reported});
                     });
         lost_ = connect(channel_.get(), &HelperChannel::accessLost, this, [this] {
             throttle_.clear();

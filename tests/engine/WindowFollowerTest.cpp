@@ -85,6 +85,7 @@ TEST_F(WindowFollowerTest, AWindowThatOpensAgainGoesWhereItWasUnlessSwitchedOffO
         const auto app = windows->addApp(bundleID);
         notes = windows->addWindow(app, "Notes", Rect{200, 150, 800, 600});
         controller->windowEvent({WindowEvent::Kind::appeared, windows->live(notes).handle->key()});
+        scheduler->advance(0); // the events that come together are handled together
     };
 
     reopen(editor);
@@ -95,6 +96,7 @@ TEST_F(WindowFollowerTest, AWindowThatOpensAgainGoesWhereItWasUnlessSwitchedOffO
     // a display change takes that back.
     windows->close(notes);
     controller->windowEvent({WindowEvent::Kind::gone, "closed"});
+    scheduler->advance(0);
     ASSERT_EQ(windows->openings().size(), 1u);
     EXPECT_EQ(windows->openings()[0].title, "Notes");
     EXPECT_EQ(windows->openings()[0].frame, notesFrame);
@@ -109,6 +111,7 @@ TEST_F(WindowFollowerTest, AWindowThatOpensAgainGoesWhereItWasUnlessSwitchedOffO
     const auto app = windows->addApp(editor);
     notes = windows->addWindow(app, "Notes", Rect{200, 150, 800, 600});
     controller->windowEvent({WindowEvent::Kind::appeared, windows->live(notes).handle->key()});
+    scheduler->advance(0);
     EXPECT_EQ(windows->frame(notes), notesFrame);
 
     preferences->setPlaceOpeningWindows(false);
@@ -119,6 +122,28 @@ TEST_F(WindowFollowerTest, AWindowThatOpensAgainGoesWhereItWasUnlessSwitchedOffO
     preferences->setExcludedBundleIDs({editor});
     reopen(editor);
     EXPECT_EQ(windows->frame(notes), (Rect{200, 150, 800, 600}));
+}
+
+TEST_F(WindowFollowerTest, WindowsThatOpenTogetherArePlacedWithOneListingAndOneMove) {
+    startController();
+    controller->snapshotNow();
+    // An application restored with all its windows: they come back in one burst of events.
+    windows->close(notes);
+    windows->close(home);
+    const auto app = windows->addApp(editor);
+    notes = windows->addWindow(app, "Notes", Rect{200, 150, 800, 600});
+    home = windows->addWindow(windows->addApp(browser), "Home", Rect{220, 170, 1000, 700});
+    const std::size_t listings = windows->windowsCallCount();
+    const std::size_t moves = windows->moveAllCallCount();
+    controller->windowEvent({WindowEvent::Kind::gone, "closed"});
+    controller->windowEvent({WindowEvent::Kind::appeared, windows->live(notes).handle->key()});
+    controller->windowEvent({WindowEvent::Kind::appeared, windows->live(home).handle->key()});
+    scheduler->advance(0);
+    EXPECT_EQ(windows->frame(notes), notesFrame);
+    EXPECT_EQ(windows->frame(home), homeFrame);
+    EXPECT_EQ(windows->moveAllCallCount() - moves, 1u);
+    // One listing places both, one tells the openings anew.
+    EXPECT_EQ(windows->windowsCallCount() - listings, 2u);
 }
 
 } // namespace

@@ -276,9 +276,34 @@ class CallerCheck {
 // is first shown, when the Shell has placed it.
 class WindowReporter {
     constructor(timers, send, place) {
-        this._throttle = new PlimsettCore.ReportThrottle(timers, send);
+        this._throttle = new PlimsettCore.ReportThrottle(timers, send, {
+            frameOf: id => {
+                const window = this._byId.get(id);
+                return window ? window.get_frame_rect() : null;
+            },
+            // Mutter's own monitors, which it updates before it moves the windows of a monitor
+            // that went (the layout manager's follow only after).
+            monitorsKey: () => {
+                const monitors = [];
+                for (let i = 0; i < global.display.get_n_monitors(); i++) {
+                    const g = global.display.get_monitor_geometry(i);
+                    monitors.push(`${g.x},${g.y},${g.width},${g.height}`);
+                }
+                return monitors.join(';');
+            },
+        });
         this._place = place;
         this._windows = new Map();
+        this._byId = new Map();
+    }
+
+    // Before a monitor change is told: what the windows did before it goes first.
+    flush() {
+        this._throttle.flush();
+    }
+
+    monitorsAnnounced() {
+        this._throttle.monitorsAnnounced();
     }
 
     start() {
@@ -293,6 +318,7 @@ class WindowReporter {
         for (const [window, ids] of this._windows)
             ids.forEach(id => window.disconnect(id));
         this._windows.clear();
+        this._byId.clear();
         this._throttle.stop();
     }
 
@@ -302,6 +328,7 @@ class WindowReporter {
         const id = String(window.get_id());
         const ids = [];
         this._windows.set(window, ids);
+        this._byId.set(id, window);
         if (!appears)
             this._throttle.follow(id);
         const changed = () => {
@@ -321,6 +348,7 @@ class WindowReporter {
         ids.push(window.connect('unmanaged', () => {
             ids.forEach(one => window.disconnect(one));
             this._windows.delete(window);
+            this._byId.delete(id);
             this._throttle.gone(id);
         }));
     }
@@ -353,7 +381,11 @@ class ShellService {
                 this._ownsName = false;
             });
         this._signals.push([Main.layoutManager,
-            Main.layoutManager.connect('monitors-changed', () => this._emit('MonitorsChanged'))]);
+            Main.layoutManager.connect('monitors-changed', () => {
+                this._reporter?.flush();
+                this._emit('MonitorsChanged');
+                this._reporter?.monitorsAnnounced();
+            })]);
         this._signals.push([global.display,
             global.display.connect('workareas-changed', () => this._emit('WorkAreasChanged'))]);
         this._openings.clear();

@@ -292,6 +292,12 @@ var reports = new PlimsettCore.ReportThrottle(timers, function (batch) {
     if (program.running) {
         program.call("windows", JSON.stringify(batch));
     }
+}, {
+    frameOf: function (id) {
+        var w = kwinWindows.lookup()(id);
+        return w ? w.frameGeometry : null;
+    },
+    monitorsKey: function () { return outputWatch.signature()[0]; }
 });
 
 // A batch of moves is refused as a whole when one of its records is no move at all; a move that
@@ -382,7 +388,11 @@ var outputWatch = {
         if (signature[0] !== outputWatch.outputs) {
             outputWatch.outputs = signature[0];
             outputWatch.areas = signature[1];
+            // What the windows did before goes first; KWin's moves for the new outputs, made
+            // before this check ran, carry no frame.
+            reports.flush();
             program.call("changed", "monitors");
+            reports.monitorsAnnounced();
         } else if (signature[1] !== outputWatch.areas) {
             outputWatch.areas = signature[1];
             program.call("changed", "workAreas");
@@ -458,6 +468,7 @@ function start() {
     var initial = outputWatch.signature();
     outputWatch.outputs = initial[0];
     outputWatch.areas = initial[1];
+    reports.monitorsAnnounced();
 
     // A poll whose answer was lost (the program gone for a while) would end the loop: another
     // starts when the program has been silent for longer than it ever is.

@@ -382,16 +382,55 @@ var PlimsettCore = (function () {
     // appearance or a departure at once, a change at most every reportIntervalMs (the last change
     // of a burst is told when the interval is over). Reports that fall together are sent as one
     // list of {id, change}. Only windows it has been told of (follow or appeared) are reported.
-    function ReportThrottle(timers, send) {
+    //
+    // With `look` ({frameOf(id), monitorsKey()}), a change also carries the window's frame as it
+    // was when the change happened. A compositor moves windows off a monitor that went before it
+    // announces the new monitors, so a frame read while the monitors differ from the ones last
+    // announced (monitorsAnnounced()) is never sent: the program keeps what a window's frame was
+    // before a monitor change, and never takes the compositor's piling for the user's doing.
+    function ReportThrottle(timers, send, look) {
         this._timers = timers;
         this._send = send;
+        this._look = look || null;
+        this._monitorsKey = this._readMonitorsKey();
         this._lastReport = Object.create(null);
         this._changedSince = Object.create(null);
+        this._frames = Object.create(null);
         this._queue = [];
         var self = this;
         this._flushTimer = timers.create(function () { self._flush(); });
         this._trailingTimer = timers.create(function () { self._reportTrailing(); });
     }
+
+    ReportThrottle.prototype._readMonitorsKey = function () {
+        try {
+            return this._look ? String(this._look.monitorsKey()) : null;
+        } catch (e) {
+            return null;
+        }
+    };
+
+    // Keeps the window's frame now, unless the monitors changed unannounced; a frame kept before
+    // such a change stays.
+    ReportThrottle.prototype._keepFrame = function (id) {
+        if (!this._look) {
+            return;
+        }
+        var key = this._readMonitorsKey();
+        if (key === null || key !== this._monitorsKey) {
+            return;
+        }
+        var frame = null;
+        try {
+            frame = this._look.frameOf(id);
+        } catch (e) {
+            frame = null;
+        }
+        if (frame && isFinite(frame.x) && isFinite(frame.y) && frame.width > 0 &&
+            frame.height > 0 && isFinite(frame.width) && isFinite(frame.height)) {
+            this._frames[id] = rect(frame);
+        }
+    };
 
     // A window that was there before: its first change is told at once.
     ReportThrottle.prototype.follow = function (id) {
@@ -413,6 +452,7 @@ var PlimsettCore = (function () {
         if (!(id in this._lastReport)) {
             return;
         }
+        this._keepFrame(id);
         var last = this._lastReport[id];
         var now = this._timers.now();
         if (last === null || now - last >= reportIntervalMs) {
@@ -432,7 +472,27 @@ var PlimsettCore = (function () {
         }
         delete this._lastReport[id];
         delete this._changedSince[id];
+        delete this._frames[id];
         this._enqueue(id, "gone");
+    };
+
+    // Sends at once every change held back and everything queued: called before a monitor
+    // change is announced, so that what came before it reaches the program first.
+    ReportThrottle.prototype.flush = function () {
+        var now = this._timers.now();
+        for (var id in this._changedSince) {
+            this._lastReport[id] = now;
+            this._enqueue(id, "changed");
+        }
+        this._changedSince = Object.create(null);
+        this._trailingTimer.stop();
+        this._flushTimer.stop();
+        this._flush();
+    };
+
+    // The monitors now are the ones the program was told of.
+    ReportThrottle.prototype.monitorsAnnounced = function () {
+        this._monitorsKey = this._readMonitorsKey();
     };
 
     ReportThrottle.prototype.stop = function () {
@@ -441,6 +501,7 @@ var PlimsettCore = (function () {
         this._queue = [];
         this._lastReport = Object.create(null);
         this._changedSince = Object.create(null);
+        this._frames = Object.create(null);
     };
 
     ReportThrottle.prototype._reportTrailing = function () {
@@ -461,7 +522,12 @@ var PlimsettCore = (function () {
     };
 
     ReportThrottle.prototype._enqueue = function (id, change) {
-        this._queue.push({id: id, change: change});
+        var report = {id: id, change: change};
+        if (change === "changed" && this._frames[id]) {
+            report.frame = this._frames[id];
+        }
+        delete this._frames[id];
+        this._queue.push(report);
         if (!this._flushTimer.active()) {
             this._flushTimer.start(0);
         }

@@ -150,6 +150,41 @@ test("a window's changes are throttled per window and sent together", () => {
     assert.strictEqual(reports.knows("new"), false);
 });
 
+test("a change carries the frame it had, never one made for monitors not yet announced", () => {
+    const timers = fakeTimers();
+    const sent = [];
+    const frames = {w: frame(100, 100, 400, 300)};
+    let monitors = "A+B";
+    const reports = new core.ReportThrottle(timers, (batch) => sent.push(plain(batch)), {
+        frameOf: (id) => frames[id] || null,
+        monitorsKey: () => monitors,
+    });
+    reports.follow("w");
+    reports.changed("w");
+    timers.advance(0);
+    assert.deepStrictEqual(sent.flat(), [{id: "w", change: "changed", frame: frame(100, 100, 400, 300)}]);
+
+    // The user moves it once more inside the interval, then a monitor goes: the compositor piles
+    // the window before it announces the monitors. Flushed before the announcement, the held
+    // change carries the user's frame, not the piled one.
+    timers.advance(50);
+    frames.w = frame(900, 100, 400, 300);
+    reports.changed("w");
+    monitors = "A";
+    frames.w = frame(10, 10, 400, 300);
+    reports.changed("w");
+    reports.flush();
+    assert.deepStrictEqual(sent.slice(1).flat(), [{id: "w", change: "changed", frame: frame(900, 100, 400, 300)}]);
+
+    // Once announced, frames are sent again.
+    reports.monitorsAnnounced();
+    timers.advance(300);
+    frames.w = frame(20, 20, 400, 300);
+    reports.changed("w");
+    timers.advance(0);
+    assert.deepStrictEqual(sent.slice(2).flat(), [{id: "w", change: "changed", frame: frame(20, 20, 400, 300)}]);
+});
+
 test("a new window takes the one opening of its application and title", () => {
     const openings = new core.Openings();
     const nobodyElse = () => false;
