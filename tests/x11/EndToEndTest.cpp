@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <map>
 #include <set>
+#include <thread>
 
 namespace plimsett {
 namespace {
@@ -198,6 +199,61 @@ TEST_P(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
         }));
     }
 
+    running.monitor->stop();
+    controller->stop();
+}
+
+// The user moves a window and unplugs its display a tenth of a second later, before the layout
+// has followed the move: the replug puts it where the user left it, not where it was saved.
+TEST(X11EndToEndTiming, AMoveJustBeforeTheUnplugIsKept) {
+    XTestSession session(XTestSession::Options{.windowManagerName = "openbox"});
+    PrivateSystemBus bus(session.directory());
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().c_str(), 1);
+    setenv("DISPLAY", session.display().c_str(), 1);
+    ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
+    TestClient editor(session);
+    const xcb_window_t moving = editor.createWindow(
+        {{"class", "Editor"}, {"title", "Draft"}, {"x", "1200"}, {"y", "150"}, {"w", "500"}, {"h", "350"}});
+    const xcb_window_t staying = editor.createWindow(
+        {{"class", "Editor"}, {"title", "Notes"}, {"x", "1500"}, {"y", "400"}, {"w", "400"}, {"h", "250"}});
+
+    PlatformBackend backend = makePlatformBackend();
+    ASSERT_TRUE(backend.problem.empty()) << backend.problem;
+    testing::BackendController running(backend);
+    const auto& controller = running.controller;
+    ASSERT_TRUE(controller->snapshotNow());
+    const std::string twoDisplays = controller->currentSet().id;
+    const Rect before = *session.inspector().outerFrame(moving);
+    const Rect staysAt = *session.inspector().outerFrame(staying);
+
+    editor.command("configure " + std::to_string(moving) + " 1400 300 500 350");
+    ASSERT_TRUE(waitUntil([&] {
+        const auto frame = session.inspector().outerFrame(moving);
+        return frame && !within(*frame, before, 2);
+    }));
+    const Rect moved = *session.inspector().outerFrame(moving);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(session.unplug(1));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return controller->phase() == LayoutController::Phase::stable &&
+                   controller->currentSet().displays.size() == 1;
+        },
+        std::chrono::seconds(20)));
+
+    ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return controller->phase() == LayoutController::Phase::stable &&
+                   controller->currentSet().id == twoDisplays && controller->lastRestore();
+        },
+        std::chrono::seconds(20)));
+    EXPECT_TRUE(waitUntil([&] {
+        const auto frame = session.inspector().outerFrame(moving);
+        return frame && within(*frame, moved, 2);
+    })) << "the window is at " << describe(*session.inspector().outerFrame(moving))
+        << ", the user left it at " << describe(moved);
+    EXPECT_TRUE(within(*session.inspector().outerFrame(staying), staysAt, 2));
     running.monitor->stop();
     controller->stop();
 }
