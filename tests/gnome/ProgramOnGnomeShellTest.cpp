@@ -247,16 +247,14 @@ TEST_F(ProgramOnGnomeShellTest, TheLayoutFollowsAMoveAndAWindowOpenedAgainGoesBa
     ASSERT_EQ(plimsett({"save"}).first, 0);
     const auto saved = frames();
 
-    // Moved two seconds before the unplug: after the replug it is where it was moved to, and
-    // the Shell's piling never reached the layout of both monitors.
+    // Moved a tenth of a second before the unplug, before the layout followed it: after the
+    // replug it is where it was moved to, and the Shell's piling never reached the layout of
+    // both monitors.
     const Rect moved{2500, 350, 700, 450};
     place({{"Inbox", moved}});
-    std::this_thread::sleep_for(std::chrono::seconds(2));
-    const QJsonArray beforeUnplug =
-        testing::savedLayoutWindows(qEnvironmentVariable("XDG_DATA_HOME"), 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ASSERT_TRUE(session.unplugSecondMonitor());
     ASSERT_TRUE(waitUntil([&] { return displaysAre(1); }, std::chrono::seconds(20)));
-    EXPECT_EQ(testing::savedLayoutWindows(qEnvironmentVariable("XDG_DATA_HOME"), 2), beforeUnplug);
     ASSERT_TRUE(session.plugBack());
     ASSERT_TRUE(waitUntil([&] { return displaysAre(2); }, std::chrono::seconds(20)));
     auto expected = saved;
