@@ -111,17 +111,15 @@ TEST_F(KWinEndToEndTest, AMoveJustBeforeAnUnplugStaysAndAWindowOpenedAgainGoesBa
     command({"save"}, &exitCode);
     ASSERT_EQ(exitCode, 0);
 
-    // Moved two seconds before the unplug. KWin itself puts the windows back on the output when
-    // it returns; Plimsett then has nothing to undo, and KWin's piling never reached the layout.
+    // Moved a tenth of a second before the unplug, before the layout followed it. KWin itself
+    // puts the windows back on the output when it returns; Plimsett then has nothing to undo, and
+    // KWin's piling never reached the layout.
     auto expected = saved;
     expected["Mail"] = Rect{1500, 250, 500, 400};
     ASSERT_TRUE(inspector->move("Mail", expected["Mail"]));
-    std::this_thread::sleep_for(std::chrono::seconds(2));
-    const QJsonArray beforeUnplug =
-        testing::savedLayoutWindows(environment.value("XDG_DATA_HOME"), 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ASSERT_TRUE(session->setOutputEnabled("Virtual-1", false));
     ASSERT_TRUE(settledOn(1));
-    EXPECT_EQ(testing::savedLayoutWindows(environment.value("XDG_DATA_HOME"), 2), beforeUnplug);
     ASSERT_TRUE(session->setOutputEnabled("Virtual-1", true));
     ASSERT_TRUE(settledOn(2));
     EXPECT_TRUE(allBackAt(expected));
