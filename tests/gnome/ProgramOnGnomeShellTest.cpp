@@ -240,6 +240,17 @@ TEST_F(ProgramOnGnomeShellTest, WindowsGoBackWhenTheirMonitorReturns) {
     ASSERT_TRUE(waitUntil([&] { return displaysAre(2); }, std::chrono::seconds(20)));
     expectAllBack(saved);
     EXPECT_EQ(status().value("lastRestore").toObject().value("failed").toInt(), 0);
+
+    // A loose cable: off and on again twice, each time quicker than a settle.
+    for (int flap = 0; flap < 2; ++flap) {
+        ASSERT_TRUE(session.unplugSecondMonitor());
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        ASSERT_TRUE(session.plugBack());
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(waitUntil([&] { return displaysAre(2); }, std::chrono::seconds(20)));
+    expectAllBack(saved);
+    expectDockedLayout(saved);
 }
 
 TEST_F(ProgramOnGnomeShellTest, TheLayoutFollowsAMoveAndAWindowOpenedAgainGoesBack) {

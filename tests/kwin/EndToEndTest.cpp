@@ -125,6 +125,16 @@ TEST_F(KWinEndToEndTest, AMoveJustBeforeAnUnplugStaysAndAWindowOpenedAgainGoesBa
     EXPECT_TRUE(allBackAt(expected));
     EXPECT_EQ(command({"status"})["lastRestore"].toObject()["moved"].toInt(), 0);
 
+    // A loose cable: off and on again twice, each time quicker than a settle.
+    for (int flap = 0; flap < 2; ++flap) {
+        ASSERT_TRUE(session->setOutputEnabled("Virtual-1", false));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        ASSERT_TRUE(session->setOutputEnabled("Virtual-1", true));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(settledOn(2));
+    EXPECT_TRUE(allBackAt(expected));
+
     // Its application quits and starts again: the window opens where it was saved.
     music.reset();
     ASSERT_TRUE(waitUntil([&] { return !inspector->frames().count("Music"); }));
