@@ -3,6 +3,8 @@
 #include "engine/RestorePlan.h"
 #include "engine/Weakly.h"
 
+#include <utility>
+
 namespace plimsett {
 
 std::shared_ptr<LayoutController>
@@ -31,10 +33,10 @@ LayoutController::LayoutController(std::shared_ptr<WindowSystem> windowSystem,
     : windowSystem_(std::move(windowSystem)), displayProvider_(std::move(displayProvider)),
       store_(std::move(store)), preferences_(std::move(preferences)),
       scheduler_(std::move(scheduler)), now_(std::move(now)), builtInName_(std::move(builtInName)),
-      settleDebouncer_(Debouncer::make(settleDelay, scheduler_)),
       snapshots_(windowSystem_, store_, preferences_, now_, builtInName_),
-      choice_(store_, preferences_), currentSet_(displayProvider_->currentDisplaySet()),
-      onChange_([] {}) {}
+      choice_(store_, preferences_),
+      settleTimer_(settleDelay, scheduler_, displayProvider_, choice_),
+      currentSet_(displayProvider_->currentDisplaySet()), onChange_([] {}) {}
 
 void LayoutController::setOnChange(std::function<void()> onChange) {
     onChange_ = onChange ? std::move(onChange) : [] {};
@@ -64,9 +66,7 @@ std::optional<SavedLayout> LayoutController::takeSnapshot(const DisplaySet& set)
 }
 
 void LayoutController::scheduleSnapshot() {
-    if (snapshotTask_) {
-        snapshotTask_->cancel();
-    }
+    cancelAndRelease(snapshotTask_);
     snapshotTask_ = scheduler_->schedule(
         snapshotInterval, weakly(weak_from_this(), &LayoutController::snapshotTimerFired));
 }
@@ -130,11 +130,6 @@ void LayoutController::stop() {
 }
 
 // MARK: Restore
-
-std::optional<Rect> LayoutController::fittedFrame(const Rect& frame,
-                                                  const std::vector<Rect>& screens) {
-    return RestorePlan::fittedFrame(frame, screens);
-}
 
 std::optional<SavedLayout> LayoutController::layoutToRestore(const DisplaySet& set) const {
     return choice_.layoutFor(set);
@@ -251,19 +246,13 @@ void LayoutController::windowEvent(const WindowEvent& event) {
 // MARK: Display events
 
 void LayoutController::dropSnapshotAndSecondPass() {
-    if (snapshotTask_) {
-        snapshotTask_->cancel();
-        snapshotTask_.reset();
-    }
-    if (secondPassTask_) {
-        secondPassTask_->cancel();
-        secondPassTask_.reset();
-    }
+    cancelAndRelease(snapshotTask_);
+    cancelAndRelease(secondPassTask_);
 }
 
 void LayoutController::cancelTimers() {
     dropSnapshotAndSecondPass();
-    settleDebouncer_->cancel();
+    settleTimer_.cancel();
     follower_->cancel();
 }
 
@@ -278,18 +267,9 @@ void LayoutController::beginSettling() {
 }
 
 void LayoutController::scheduleSettle() {
-    settleDebouncer_->schedule(weakly(weak_from_this(), &LayoutController::settle),
-                               settleDelayNow());
-}
-
-double LayoutController::settleDelayNow() const {
-    if (!quietDelay_ || gapUnsettled_ || pendingEvents_.count(DisplayEvent::wake) != 0) {
-        return settleDelay;
-    }
-    // The identifier holds the arrangement, so a desktop still moving a display into place (kscreen
-    // puts a new output at a default place first) reads as another set, and waits.
-    const DisplaySet set = displayProvider_->currentDisplaySet();
-    return !set.displays.empty() && store_->layout(set.id) ? *quietDelay_ : settleDelay;
+    // After a wake or a gap in access the displays may still be coming: the full delay.
+    settleTimer_.schedule(weakly(weak_from_this(), &LayoutController::settle),
+                          !gapUnsettled_ && pendingEvents_.count(DisplayEvent::wake) == 0);
 }
 
 void LayoutController::displaysWillChange() {
@@ -304,11 +284,11 @@ void LayoutController::displaysWillChange() {
 }
 
 void LayoutController::keepReportedChanges() {
-    if (phase_ != Phase::stable || gapUnsettled_ || isRestoring() || !follower_->hasReports()) {
-        return;
+    // What was reported is let go when settling begins.
+    if (phase_ == Phase::stable && !gapUnsettled_ && !isRestoring() && follower_->hasReports()) {
+        snapshots_.takeReported(currentSet_, follower_->reportedFrames(),
+                                follower_->reportedGone());
     }
-    snapshots_.takeReported(currentSet_, follower_->reportedFrames(), follower_->reportedGone());
-    follower_->forgetReports();
 }
 
 void LayoutController::handle(DisplayEvent event) {
@@ -390,21 +370,17 @@ void LayoutController::rescueStrandedWindows() {
 }
 
 void LayoutController::settle() {
-    const std::string previousID = currentSet_.id;
-    DisplaySet set = displayProvider_->currentDisplaySet();
-    std::set<DisplayEvent> events;
-    events.swap(pendingEvents_);
-    currentSet_ = std::move(set);
+    const std::string previousID =
+        std::exchange(currentSet_, displayProvider_->currentDisplaySet()).id;
+    const std::set<DisplayEvent> events = std::exchange(pendingEvents_, {});
     enterPhase(Phase::stable);
     if (!accessMissing_) {
         gapUnsettled_ = false;
     }
-    std::optional<SavedLayout> layout;
-    if (choice_.restoresAfter(currentSet_.id != previousID, events) &&
-        !currentSet_.displays.empty()) {
-        layout = layoutToRestore(currentSet_);
-    }
-    if (layout) {
+    const bool restores = choice_.restoresAfter(currentSet_.id != previousID, events) &&
+                          !currentSet_.displays.empty();
+    if (const std::optional<SavedLayout> layout =
+            restores ? layoutToRestore(currentSet_) : std::nullopt) {
         restoreAutomatically(currentSet_, *layout);
     } else {
         // Whatever the decision, a window that no display shows is brought back into view.

@@ -9,6 +9,7 @@
 #include "engine/RestoreResult.h"
 #include "engine/RestoreRunner.h"
 #include "engine/Scheduler.h"
+#include "engine/SettleTimer.h"
 #include "engine/SnapshotTaker.h"
 #include "engine/WindowEvent.h"
 #include "engine/WindowFollower.h"
@@ -90,10 +91,6 @@ public:
     // The layout saved for `set`; else, when the preference allows it, the newest layout of the
     // same displays in another arrangement, carried over to this one.
     std::optional<SavedLayout> layoutToRestore(const DisplaySet& set) const;
-    // Fits `frame` onto the first of `screens` that contains it, else the one it overlaps most,
-    // else the nearest; nothing when no screen has a positive size or the frame is not finite
-    // (such a frame would reach the window system as garbage).
-    static std::optional<Rect> fittedFrame(const Rect& frame, const std::vector<Rect>& screens);
 
     Phase phase() const { return phase_; }
     bool accessMissing() const { return accessMissing_; }
@@ -110,7 +107,7 @@ public:
     // windows go back at once. An unknown set, a wake or a gap in access still waits settleDelay.
     // For desktops that report a finished change in one go (RandR, Mutter, KWin); without a
     // delay (the default, and macOS, whose reports trickle in) every settle waits settleDelay.
-    void setQuietDelay(std::optional<double> seconds) { quietDelay_ = seconds; }
+    void setQuietDelay(std::optional<double> seconds) { settleTimer_.setQuietDelay(seconds); }
 
     // Called after operations that change what a user interface shows.
     void setOnChange(std::function<void()> onChange);
@@ -151,7 +148,6 @@ private:
     // A display event, or a change seen without one.
     void displaysChanged(DisplayEvent event);
     void scheduleSettle();
-    double settleDelayNow() const;
     void settle();
     void restoreAutomatically(const DisplaySet& set, const SavedLayout& layout);
     // Runs `pass` secondPassDelay from now, unless the displays are no longer stable then.
@@ -169,9 +165,9 @@ private:
     const std::shared_ptr<Scheduler> scheduler_;
     const Clock now_;
     const std::string builtInName_;
-    const std::shared_ptr<Debouncer> settleDebouncer_;
     SnapshotTaker snapshots_;
     const RestoreChoice choice_;
+    SettleTimer settleTimer_;
     // Both made in make(), once the controller can be held weakly: they ask it back.
     std::shared_ptr<RestoreRunner> passes_;
     std::shared_ptr<WindowFollower> follower_;
@@ -184,7 +180,6 @@ private:
     // From accessLost() until the first settle after access returned: no snapshot of any kind.
     bool gapUnsettled_ = false;
     DisplaySet currentSet_;
-    std::optional<double> quietDelay_;
     std::function<void()> onChange_;
 };
 

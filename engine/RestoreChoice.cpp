@@ -29,4 +29,8 @@ std::optional<SavedLayout> RestoreChoice::layoutFor(const DisplaySet& set) const
     return RearrangedLayout::find(*store_, set);
 }
 
+bool RestoreChoice::isSavedArrangement(const DisplaySet& set) const {
+    return !set.displays.empty() && store_->layout(set.id).has_value();
+}
+
 } // namespace plimsett

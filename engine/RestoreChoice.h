@@ -24,6 +24,10 @@ public:
     // The layout saved for `set`; else, when the preference allows it, the newest layout of the
     // same displays in another arrangement, carried over to this one.
     std::optional<SavedLayout> layoutFor(const DisplaySet& set) const;
+    // Whether a layout is saved for exactly this arrangement of displays. The identifier holds
+    // the arrangement, so a desktop still moving a display into place (kscreen puts a new output
+    // at a default place first) reads as another set.
+    bool isSavedArrangement(const DisplaySet& set) const;
 
 private:
     const std::shared_ptr<LayoutStore> store_;

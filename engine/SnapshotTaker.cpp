@@ -16,7 +16,8 @@ std::optional<SavedLayout> SnapshotTaker::take(const DisplaySet& set) {
     if (!windowSystem_->isTrusted() || set.displays.empty()) {
         return std::nullopt;
     }
-    lastRead_ = WindowPairing::included(windowSystem_->windows(), preferences_->excludedBundleIDs());
+    lastRead_ =
+        WindowPairing::included(windowSystem_->windows(), preferences_->excludedBundleIDs());
     lastReadFor_ = set.id;
     std::vector<SavedWindow> windows;
     for (const LiveWindow& window : lastRead_) {
@@ -38,7 +39,8 @@ std::optional<SavedLayout> SnapshotTaker::takeReported(const DisplaySet& set,
             continue;
         }
         SavedWindow saved = window.savedWindow();
-        if (const auto frame = frames.find(key); frame != frames.end() && frame->second.isFinite()) {
+        if (const auto frame = frames.find(key);
+            frame != frames.end() && frame->second.isFinite()) {
             saved.frame = frame->second;
         }
         windows.push_back(std::move(saved));

@@ -23,9 +23,8 @@ WindowFollower::WindowFollower(std::shared_ptr<WindowSystem> windowSystem,
                                std::shared_ptr<Preferences> preferences,
                                std::shared_ptr<Scheduler> scheduler, std::weak_ptr<Owner> owner)
     : windowSystem_(std::move(windowSystem)), store_(std::move(store)),
-      preferences_(std::move(preferences)),
-      debouncer_(Debouncer::make(followDelay, scheduler)), owner_(std::move(owner)),
-      scheduler_(std::move(scheduler)) {}
+      preferences_(std::move(preferences)), debouncer_(Debouncer::make(followDelay, scheduler)),
+      owner_(std::move(owner)), scheduler_(std::move(scheduler)) {}
 
 void WindowFollower::windowEvent(const WindowEvent& event) {
     if (event.kind == WindowEvent::Kind::gone) {
@@ -49,7 +48,8 @@ void WindowFollower::windowEvent(const WindowEvent& event) {
 
 void WindowFollower::scheduleBurst() {
     if (!burstTask_) {
-        burstTask_ = scheduler_->schedule(0, weakly(weak_from_this(), &WindowFollower::handleBurst));
+        burstTask_ =
+            scheduler_->schedule(0, weakly(weak_from_this(), &WindowFollower::handleBurst));
     }
 }
 
@@ -69,10 +69,7 @@ void WindowFollower::handleBurst() {
 
 void WindowFollower::cancel() {
     debouncer_->cancel();
-    if (burstTask_) {
-        burstTask_->cancel();
-        burstTask_.reset();
-    }
+    cancelAndRelease(burstTask_);
     appeared_.clear();
     openingsStale_ = false;
     forgetReports();
@@ -155,9 +152,8 @@ void WindowFollower::placeOpenedWindows(const std::vector<std::string>& keys) {
     }
     ++placing_;
     windowSystem_->moveAllAsync(
-        moves, weakly(weak_from_this(), [](WindowFollower& self, const std::vector<bool>&) {
-            --self.placing_;
-        }));
+        moves, weakly(weak_from_this(),
+                      [](WindowFollower& self, const std::vector<bool>&) { --self.placing_; }));
 }
 
 } // namespace plimsett

@@ -1,4 +1,4 @@
-#include "engine/LayoutController.h"
+#include "engine/RestorePlan.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ constexpr Rect laptop{0, 25, 1440, 875};
 constexpr Rect studio{1440, 25, 2560, 1415};
 
 std::optional<Rect> fit(const Rect& frame, const std::vector<Rect>& screens) {
-    return LayoutController::fittedFrame(frame, screens);
+    return RestorePlan::fittedFrame(frame, screens);
 }
 
 TEST(FittedFrameTest, AFrameInsideAScreenIsKeptAndOneStickingOutIsPushedIn) {
