@@ -104,12 +104,7 @@ TEST_P(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
         }
         return true;
     }));
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            return controller->phase() == LayoutController::Phase::stable &&
-                   controller->currentSet().displays.size() == 1;
-        },
-        std::chrono::seconds(20)));
+    ASSERT_TRUE(running.settledOn(1));
     int displaced = 0;
     std::string frames;
     for (const xcb_window_t w : windows) {
@@ -151,12 +146,7 @@ TEST_P(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
 
     // Plug it back: after the settle, the layout of the two displays is restored.
     ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            return controller->phase() == LayoutController::Phase::stable &&
-                   controller->currentSet().id == twoDisplays && controller->lastRestore();
-        },
-        std::chrono::seconds(20)));
+    ASSERT_TRUE(running.restoredOn(twoDisplays));
     const bool allBack = waitUntil(
         [&] {
             for (const xcb_window_t w : windows) {
@@ -234,20 +224,10 @@ TEST(X11EndToEndTiming, AMoveJustBeforeTheUnplugIsKept) {
     const Rect moved = *session.inspector().outerFrame(moving);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ASSERT_TRUE(session.unplug(1));
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            return controller->phase() == LayoutController::Phase::stable &&
-                   controller->currentSet().displays.size() == 1;
-        },
-        std::chrono::seconds(20)));
+    ASSERT_TRUE(running.settledOn(1));
 
     ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            return controller->phase() == LayoutController::Phase::stable &&
-                   controller->currentSet().id == twoDisplays && controller->lastRestore();
-        },
-        std::chrono::seconds(20)));
+    ASSERT_TRUE(running.restoredOn(twoDisplays));
     EXPECT_TRUE(waitUntil([&] {
         const auto frame = session.inspector().outerFrame(moving);
         return frame && within(*frame, moved, 2);

@@ -140,19 +140,9 @@ TEST_P(X11RestoreFidelityTest, AMaximisedWindowReturnsMaximisedAndAStrandedOneIs
 
     ASSERT_TRUE(session.unplug(1));
     ASSERT_TRUE(waitUntil([&] { return !centredIn(big, rightOutput); }));
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            return controller->phase() == LayoutController::Phase::stable &&
-                   controller->currentSet().displays.size() == 1;
-        },
-        std::chrono::seconds(20)));
+    ASSERT_TRUE(running.settledOn(1));
     ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            return controller->phase() == LayoutController::Phase::stable &&
-                   controller->currentSet().id == twoDisplays && controller->lastRestore();
-        },
-        std::chrono::seconds(20)));
+    ASSERT_TRUE(running.restoredOn(twoDisplays));
     EXPECT_TRUE(waitUntil([&] { return maximizedBothWays(big) && centredIn(big, rightOutput); }))
         << "the maximised window did not come back maximised on the right display";
 

@@ -4,6 +4,7 @@
 #include "engine/InMemoryDefaultsDatabase.h"
 #include "engine/LayoutController.h"
 #include "platform/PlatformBackend.h"
+#include "tests/x11/support/Polling.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <chrono>
@@ -25,6 +26,25 @@ struct BackendController {
         controller->setQuietDelay(backend.settleQuietDelay);
         controller->start();
         monitor->start();
+    }
+
+    // Waits (20 s at most) until the controller is stable on `count` displays.
+    bool settledOn(std::size_t count) const {
+        return waitUntil(
+            [&] {
+                return controller->phase() == LayoutController::Phase::stable &&
+                       controller->currentSet().displays.size() == count;
+            },
+            std::chrono::seconds(20));
+    }
+    // Waits (20 s at most) until it is stable on the set `id` and has restored.
+    bool restoredOn(const std::string& id) const {
+        return waitUntil(
+            [&] {
+                return controller->phase() == LayoutController::Phase::stable &&
+                       controller->currentSet().id == id && controller->lastRestore();
+            },
+            std::chrono::seconds(20));
     }
 
     TemporaryDirectory files;
