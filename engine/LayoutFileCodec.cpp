@@ -210,6 +210,14 @@ void writeWindow(Writer& w, const SavedWindow& window) {
         w.member("maximized", maximizedName(window));
     }
     w.member("title", window.title);
+    // Like the maximised state, an addition that other readers pass over.
+    if (window.workspace) {
+        if (window.workspace->isEvery()) {
+            w.member("workspace", std::string_view("all"));
+        } else {
+            w.member("workspace", window.workspace->index);
+        }
+    }
     w.closeObject();
 }
 

@@ -426,12 +426,23 @@ std::optional<DisplayInfo> readDisplay(od::value& v) {
     return DisplayInfo{std::move(*uuid), std::move(*name), *isBuiltIn, *frame, *visibleFrame};
 }
 
+// A workspace number from 0 up, or "all"; anything else leaves the window where it is.
+std::optional<Workspace> readWorkspace(od::value& value) {
+    if (typeOf(value) == Type::string) {
+        const std::optional<std::string> text = readString(value);
+        return text == "all" ? std::optional(Workspace::every()) : std::nullopt;
+    }
+    const std::optional<std::int64_t> index = readInteger(value);
+    return index && *index >= 0 && *index < 1024 ? std::optional(Workspace{*index}) : std::nullopt;
+}
+
 std::optional<SavedWindow> readWindow(od::value& v) {
     std::optional<std::string> bundleID, appName, title;
     std::optional<std::int64_t> index;
     std::optional<Rect> frame;
     std::optional<bool> isMinimized, isFullScreen;
     std::optional<std::string> maximized;
+    std::optional<Workspace> workspace;
     const bool isObject = readObject(v, [&](std::string_view key, od::value& value) {
         if (key == "bundleID") {
             bundleID = readString(value);
@@ -449,6 +460,8 @@ std::optional<SavedWindow> readWindow(od::value& v) {
             isFullScreen = readBool(value);
         } else if (key == "maximized") {
             maximized = readString(value);
+        } else if (key == "workspace") {
+            workspace = readWorkspace(value);
         } else {
             skip(value);
         }
@@ -468,7 +481,8 @@ std::optional<SavedWindow> readWindow(od::value& v) {
                        *isMinimized,
                        *isFullScreen,
                        direction == "both" || direction == "horizontally",
-                       direction == "both" || direction == "vertically"};
+                       direction == "both" || direction == "vertically",
+                       workspace};
 }
 
 std::optional<SavedLayout> readLayout(od::value& v) {

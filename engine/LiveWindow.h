@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace plimsett {
@@ -22,6 +23,8 @@ struct LiveWindow {
     bool isFullScreen = false;
     bool isMaximizedHorizontally = false;
     bool isMaximizedVertically = false;
+    // Nothing where the desktop has no workspaces, or would not say.
+    std::optional<Workspace> workspace{};
 
     bool isMaximized() const { return isMaximizedHorizontally || isMaximizedVertically; }
 
@@ -34,7 +37,8 @@ struct LiveWindow {
                            isMinimized,
                            isFullScreen,
                            isMaximizedHorizontally,
-                           isMaximizedVertically};
+                           isMaximizedVertically,
+                           workspace};
     }
 };
 

@@ -60,14 +60,21 @@ RestorePlan::RestorePlan(const WindowPairing& windows, const std::vector<Display
             ++counts_.skipped;
             continue;
         }
+        // A saved workspace that the desktop can tell and that differs is a move too; a record
+        // without one, or a desktop without workspaces, leaves the window where it is.
+        const std::optional<Workspace> workspace =
+            pair.saved.workspace && pair.live.workspace &&
+                    pair.saved.workspace != pair.live.workspace
+                ? pair.saved.workspace
+                : std::nullopt;
         const bool maximized = pair.saved.isMaximized();
-        if (maximized ? maximizedInPlace(pair.live, pair.saved, *target)
-                      : inPlace(pair.live.frame, *target)) {
+        if (!workspace && (maximized ? maximizedInPlace(pair.live, pair.saved, *target)
+                                     : inPlace(pair.live.frame, *target))) {
             ++counts_.alreadyInPlace;
             continue;
         }
         moves_.push_back(WindowMove{pair.live, *target, pair.saved.isMaximizedHorizontally,
-                                    pair.saved.isMaximizedVertically});
+                                    pair.saved.isMaximizedVertically, workspace});
     }
     if (!rescueStranded) {
         return;

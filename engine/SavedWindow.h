@@ -1,8 +1,10 @@
 #pragma once
 
 #include "engine/Rect.h"
+#include "engine/Workspace.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace plimsett {
@@ -19,6 +21,9 @@ struct SavedWindow {
     // Written to the layout file only when set; a record without them was not maximised.
     bool isMaximizedHorizontally = false;
     bool isMaximizedVertically = false;
+    // Written only when known; a record without it (older, or from a desktop without workspaces)
+    // leaves the window on the workspace where it is.
+    std::optional<Workspace> workspace{};
 
     bool isMaximized() const { return isMaximizedHorizontally || isMaximizedVertically; }
 

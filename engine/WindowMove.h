@@ -2,6 +2,9 @@
 
 #include "engine/LiveWindow.h"
 #include "engine/Rect.h"
+#include "engine/Workspace.h"
+
+#include <optional>
 
 namespace plimsett {
 
@@ -12,6 +15,8 @@ struct WindowMove {
     Rect frame;
     bool maximizeHorizontally = false;
     bool maximizeVertically = false;
+    // The workspace it goes to as well, when it is to change workspace.
+    std::optional<Workspace> workspace{};
 
     bool maximizes() const { return maximizeHorizontally || maximizeVertically; }
 };

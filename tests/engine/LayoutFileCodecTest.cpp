@@ -92,6 +92,28 @@ TEST(LayoutFileCodec, OnlyMaximisedWindowsCarryTheirMaximisedState) {
     EXPECT_FALSE((*read)[0].windows[0].isMaximized());
 }
 
+TEST(LayoutFileCodec, AWorkspaceIsWrittenOnlyWhenKnownAndAnythingElseLeavesTheWindowWhereItIs) {
+    SavedLayout layout = sampleLayout();
+    layout.windows[0].workspace = Workspace{2};
+    layout.windows[1].workspace = Workspace::every();
+    const std::string text = LayoutFileCodec::encode({layout});
+    EXPECT_EQ(LayoutFileCodec::decode(text), std::vector<SavedLayout>{layout});
+
+    const Json windows = Json::parse(text)["layouts"][0]["windows"];
+    EXPECT_EQ(windows[0]["workspace"], 2);
+    EXPECT_EQ(windows[1]["workspace"], "all");
+    EXPECT_FALSE(windows[2].contains("workspace"));
+
+    // Values this version cannot use are read as no workspace, and the file still loads.
+    for (const Json& value : {Json(-3), Json("second"), Json(1.5), Json(nullptr), Json(1 << 20)}) {
+        Json changed = Json::parse(text);
+        changed["layouts"][0]["windows"][0]["workspace"] = value;
+        const auto read = LayoutFileCodec::decode(changed.dump());
+        ASSERT_TRUE(read) << value.dump();
+        EXPECT_EQ((*read)[0].windows[0].workspace, std::nullopt) << value.dump();
+    }
+}
+
 TEST(LayoutFileCodec, DropsTheFractionOfASecond) {
     SavedLayout layout = sampleLayout();
     layout.savedAt += milliseconds(750);
