@@ -40,6 +40,30 @@ TEST_F(LayoutControllerRestoreTest, RestoreNowPutsWindowsBackAndCountsEveryPair)
     EXPECT_EQ(windows->moves().size(), 2u);
 }
 
+TEST_F(LayoutControllerRestoreTest, AWindowOnAnotherWorkspaceIsMovedThereAndOneWithoutIsLeft) {
+    windows->setWorkspace(report, Workspace{2});
+    windows->setWorkspace(notes, Workspace::every());
+    windows->setWorkspace(home, Workspace{0});
+    saveCurrentWindows(bothDisplays());
+    makeController();
+    // Moved to other workspaces by hand, on the same frames.
+    windows->setWorkspace(report, Workspace{0});
+    windows->setWorkspace(notes, Workspace{1});
+    EXPECT_EQ(restoreNow(), counts(2, 1, 0, 0));
+    EXPECT_EQ(windows->workspace(report), Workspace{2});
+    EXPECT_EQ(windows->workspace(notes), Workspace::every());
+
+    // A record without a workspace (an older file) leaves the window on the one it is on.
+    SavedLayout older = *layoutOf(bothDisplays());
+    for (SavedWindow& w : older.windows) {
+        w.workspace.reset();
+    }
+    saveLayout(bothDisplays(), older.windows);
+    windows->setWorkspace(home, Workspace{3});
+    EXPECT_EQ(restoreNow(), counts(0, 3, 0, 0));
+    EXPECT_EQ(windows->workspace(home), Workspace{3});
+}
+
 TEST_F(LayoutControllerRestoreTest, SavedFramesAreFittedOntoTheDisplaysThatExistNow) {
     saveLayout(laptopOnly(), {{editor, editor, "Report", 0, Rect{1300, 100, 400, 300}},
                               {editor, editor, "Notes", 1, Rect{-50, 0, 2000, 1200}},

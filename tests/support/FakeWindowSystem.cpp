@@ -109,7 +109,8 @@ LiveWindow FakeWindowSystem::listed(WindowId id, std::int64_t index) const {
                       w.isMinimized,
                       w.isFullScreen,
                       w.isMaximizedHorizontally,
-                      w.isMaximizedVertically};
+                      w.isMaximizedVertically,
+                      w.workspace};
 }
 
 LiveWindow FakeWindowSystem::live(WindowId id) const {
@@ -187,6 +188,9 @@ std::vector<bool> FakeWindowSystem::moveAll(const std::vector<WindowMove>& moves
             w.isMaximizedHorizontally = m.maximizeHorizontally;
             w.isMaximizedVertically = m.maximizeVertically;
         }
+        if (accepted && m.workspace) {
+            windows_[id(m.window)].workspace = m.workspace;
+        }
         answers.push_back(accepted);
     }
     return answers;
@@ -209,6 +213,10 @@ void FakeWindowSystem::releaseAnswers() {
     for (const auto& answer : held) {
         answer();
     }
+}
+
+void FakeWindowSystem::setWorkspace(WindowId id, std::optional<Workspace> workspace) {
+    window(id).workspace = workspace;
 }
 
 void FakeWindowSystem::setMaximized(WindowId id, bool horizontally, bool vertically) {

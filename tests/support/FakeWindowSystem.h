@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,12 @@ public:
     void setMinimized(WindowId window, bool minimized);
     void setFullScreen(WindowId window, bool fullScreen);
     void setMaximized(WindowId window, bool horizontally, bool vertically);
+    // A desktop with workspaces: the window is on `workspace`. A move that names a workspace
+    // takes it there.
+    void setWorkspace(WindowId window, std::optional<Workspace> workspace);
+    std::optional<Workspace> workspace(WindowId window) const {
+        return this->window(window).workspace;
+    }
     void setMoveResponse(WindowId window, MoveResponse response);
     void setTrusted(bool trusted) { trusted_ = trusted; }
     // While held, a pass moves the windows at once but its answers wait for releaseAnswers(), as
@@ -100,6 +107,7 @@ private:
         bool isFullScreen = false;
         bool isMaximizedHorizontally = false;
         bool isMaximizedVertically = false;
+        std::optional<Workspace> workspace;
         bool isOpen = true;
         MoveResponse response = MoveResponse::accept;
         std::shared_ptr<Handle> handle;
