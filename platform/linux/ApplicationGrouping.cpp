@@ -52,6 +52,7 @@ std::vector<LiveWindow> ApplicationGrouping::liveWindows(const std::vector<Windo
             window.isFullScreen = record->fullScreen;
             window.isMaximizedHorizontally = record->maximizedHorizontally;
             window.isMaximizedVertically = record->maximizedVertically;
+            window.workspace = record->workspace;
             result.push_back(std::move(window));
         }
     }

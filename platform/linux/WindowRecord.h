@@ -2,8 +2,10 @@
 
 #include "engine/Rect.h"
 #include "engine/WindowHandle.h"
+#include "engine/Workspace.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace plimsett {
@@ -26,6 +28,8 @@ struct WindowRecord {
     bool fullScreen = false;
     bool maximizedHorizontally = false;
     bool maximizedVertically = false;
+    // Nothing where the desktop does not say.
+    std::optional<Workspace> workspace;
 };
 
 } // namespace plimsett

@@ -73,6 +73,7 @@ void X11DisplayEventMonitor::startX() {
     const auto atomCookie = intern("_NET_WORKAREA");
     const auto clientListCookie = intern("_NET_CLIENT_LIST");
     const auto stateCookie = intern("_NET_WM_STATE");
+    const auto desktopCookie = intern("_NET_WM_DESKTOP");
     const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection_, &xcb_randr_id);
     std::optional<xcb_randr_query_version_cookie_t> versionCookie;
     if (randr != nullptr && randr->present != 0) {
@@ -92,6 +93,9 @@ void X11DisplayEventMonitor::startX() {
     const XcbReply<xcb_intern_atom_reply_t> state(
         xcb_intern_atom_reply(connection_, stateCookie, nullptr));
     stateAtom_ = state ? state->atom : xcb_atom_t{XCB_ATOM_NONE};
+    const XcbReply<xcb_intern_atom_reply_t> desktop(
+        xcb_intern_atom_reply(connection_, desktopCookie, nullptr));
+    desktopAtom_ = desktop ? desktop->atom : xcb_atom_t{XCB_ATOM_NONE};
     if (versionCookie) {
         error = nullptr;
         const XcbReply<xcb_randr_query_version_reply_t> version(
@@ -154,7 +158,8 @@ void X11DisplayEventMonitor::readClientList(bool report) {
     std::set_difference(clients_.begin(), clients_.end(), sortedNow.begin(), sortedNow.end(),
                         std::back_inserter(went));
     clients_ = std::move(sortedNow);
-    // Their _NET_WM_STATE tells when they are maximised, minimised or made full screen.
+    // Their _NET_WM_STATE tells when they are maximised, minimised or made full screen, their
+    // _NET_WM_DESKTOP when they go to another workspace.
     const std::uint32_t clientMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     for (const std::uint32_t window : came) {
         xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &clientMask);
@@ -269,7 +274,8 @@ void X11DisplayEventMonitor::readXEvents() {
                 displayEvent = DisplayEvent::screenParameters;
             } else if (notify->window == root_ && notify->atom == clientListAtom_) {
                 readClientList(/*report=*/true);
-            } else if (notify->window != root_ && notify->atom == stateAtom_) {
+            } else if (notify->window != root_ &&
+                       (notify->atom == stateAtom_ || notify->atom == desktopAtom_)) {
                 throttle_.report({WindowEvent::Kind::changed, std::to_string(notify->window)});
             }
         } else if (type == XCB_CONFIGURE_NOTIFY) {
@@ -296,8 +302,7 @@ void X11DisplayEventMonitor::readXEvents() {
                 // the throttle keeps of it is let go, and a window mapped again starts afresh.
                 const auto client = clientOfTopLevel_.find(notify->window);
                 if (client != clientOfTopLevel_.end()) {
-                    throttle_.report(
-                        {WindowEvent::Kind::changed, std::to_string(client->second)});
+                    throttle_.report({WindowEvent::Kind::changed, std::to_string(client->second)});
                     throttle_.forget(std::to_string(client->second));
                 } else {
                     throttle_.forget(std::to_string(notify->window));

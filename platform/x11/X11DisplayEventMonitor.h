@@ -24,11 +24,12 @@ namespace plimsett {
 //   call per notification (X11 announces no beginning, so displaysWillChange() is never called);
 // - a change of _NET_WORKAREA on the root window: handle(screenParameters);
 // - the windows' own changes, throttled per window: a client that enters _NET_CLIENT_LIST
-//   (appeared), leaves it (gone), changes its _NET_WM_STATE, or whose frame (a child of the
-//   root) is moved, resized, mapped or unmapped (changed, with the frame the server reported):
-//   windowEvent(). Override-redirect windows (menus, tooltips) are not followed, and a frame
-//   destroyed or unmapped is forgotten, so what the monitor keeps grows only with the clients;
-//   the changes held back by the throttle are delivered before a display event;
+//   (appeared), leaves it (gone), changes its _NET_WM_STATE or _NET_WM_DESKTOP, or whose frame
+//   (a child of the root) is moved, resized, mapped or unmapped (changed, with the frame the
+//   server reported): windowEvent(). Override-redirect windows (menus, tooltips) are not
+//   followed, and a frame destroyed or unmapped is forgotten, so what the monitor keeps grows
+//   only with the clients; the changes held back by the throttle are delivered before a display
+//   event;
 // - sleep and wake from logind, through a LogindSleepMonitor.
 //
 // The X events come through a connection of the monitor's own, so that reading replies on the
@@ -79,6 +80,7 @@ private:
     std::uint32_t workAreaAtom_ = 0;
     std::uint32_t clientListAtom_ = 0;
     std::uint32_t stateAtom_ = 0;
+    std::uint32_t desktopAtom_ = 0;
     std::uint32_t root_ = 0;
     // _NET_CLIENT_LIST as last read, sorted.
     std::vector<std::uint32_t> clients_;

@@ -75,7 +75,8 @@ bool withinTolerance(const Rect& a, const Rect& b) {
 }
 
 struct Requests {
-    xcb_get_property_cookie_t pid, type, transientFor, wmClass, netName, wmName, state, extents;
+    xcb_get_property_cookie_t pid, type, transientFor, wmClass, netName, wmName, state, extents,
+        desktop;
     xcb_get_geometry_cookie_t geometry;
     xcb_translate_coordinates_cookie_t position;
 };
@@ -126,6 +127,7 @@ std::vector<LiveWindow> X11WindowSystem::windows() {
         r.state = xcb_get_property(c, 0, window, ewmh._NET_WM_STATE, XCB_ATOM_ATOM, 0, listLength);
         r.extents =
             xcb_get_property(c, 0, window, ewmh._NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 0, 4);
+        r.desktop = xcb_get_property(c, 0, window, ewmh._NET_WM_DESKTOP, XCB_ATOM_CARDINAL, 0, 1);
         r.geometry = xcb_get_geometry(c, window);
         r.position = xcb_translate_coordinates(c, window, connection_->root(), 0, 0);
         requests.push_back(r);
@@ -190,6 +192,7 @@ std::vector<LiveWindow> X11WindowSystem::windows() {
         const auto wmName = propertyReply(c, r.wmName);
         const auto state = propertyReply(c, r.state);
         const auto extents = propertyReply(c, r.extents);
+        const auto desktop = propertyReply(c, r.desktop);
         xcb_generic_error_t* error = nullptr;
         const XcbReply<xcb_get_geometry_reply_t> geometry(
             xcb_get_geometry_reply(c, r.geometry, &error));
@@ -287,6 +290,10 @@ std::vector<LiveWindow> X11WindowSystem::windows() {
         record.fullScreen = contains(states, ewmh._NET_WM_STATE_FULLSCREEN);
         record.maximizedHorizontally = contains(states, ewmh._NET_WM_STATE_MAXIMIZED_HORZ);
         record.maximizedVertically = contains(states, ewmh._NET_WM_STATE_MAXIMIZED_VERT);
+        // _NET_WM_DESKTOP: 0xFFFFFFFF is every desktop.
+        if (const auto d = values32(desktop.get(), XCB_ATOM_CARDINAL); !d.empty()) {
+            record.workspace = d[0] == 0xFFFFFFFF ? Workspace::every() : Workspace{d[0]};
+        }
         records.push_back(std::move(record));
     }
     return ApplicationGrouping::liveWindows(records, desktopEntries_);
@@ -364,7 +371,6 @@ enum class Stage {
     failed,
 };
 
-
 } // namespace
 
 std::vector<bool> X11WindowSystem::moveAll(const std::vector<WindowMove>& moves) {
@@ -404,6 +410,24 @@ std::vector<bool> X11WindowSystem::moveAll(const std::vector<WindowMove>& moves)
                           std::round(wanted.height)};
         pending.push_back(Pending{i, handle->window(), target, Stage::moving, deadline});
         ids.push_back(handle->window());
+    }
+
+    // A window that goes to another workspace is sent there first. Changing a window's desktop
+    // does not change the desktop shown (EWMH), so the user stays where they are. A workspace
+    // that no longer exists (fewer desktops now) is the last one.
+    const std::vector<std::uint32_t> desktops = connection_->cardinals(
+        connection_->root(), ewmh._NET_NUMBER_OF_DESKTOPS, XCB_ATOM_CARDINAL);
+    for (const WindowMove& move : moves) {
+        const auto* handle = dynamic_cast<const X11WindowHandle*>(move.window.handle.get());
+        if (handle == nullptr || !move.workspace || desktops.empty() || desktops[0] == 0) {
+            continue;
+        }
+        const std::uint32_t desktop = move.workspace->isEvery()
+                                          ? 0xFFFFFFFF
+                                          : static_cast<std::uint32_t>(std::min<std::int64_t>(
+                                                move.workspace->index, desktops[0] - 1));
+        xcb_ewmh_request_change_wm_desktop(&ewmh, screen, handle->window(), desktop,
+                                           XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
     }
 
     const auto requestFrame = [&](Pending& p, const Placement& placement) {

@@ -5,6 +5,7 @@
 #include "platform/PlatformBackend.h"
 
 #include "tests/x11/support/BackendController.h"
+#include "tests/x11/support/ChildProcess.h"
 #include "tests/x11/support/Polling.h"
 #include "tests/x11/support/PrivateSystemBus.h"
 #include "tests/x11/support/TestClient.h"
@@ -202,10 +203,18 @@ TEST(X11EndToEndTiming, AMoveJustBeforeTheUnplugIsKept) {
     setenv("DISPLAY", session.display().c_str(), 1);
     ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
     TestClient editor(session);
-    const xcb_window_t moving = editor.createWindow(
-        {{"class", "Editor"}, {"title", "Draft"}, {"x", "1200"}, {"y", "150"}, {"w", "500"}, {"h", "350"}});
-    const xcb_window_t staying = editor.createWindow(
-        {{"class", "Editor"}, {"title", "Notes"}, {"x", "1500"}, {"y", "400"}, {"w", "400"}, {"h", "250"}});
+    const xcb_window_t moving = editor.createWindow({{"class", "Editor"},
+                                                     {"title", "Draft"},
+                                                     {"x", "1200"},
+                                                     {"y", "150"},
+                                                     {"w", "500"},
+                                                     {"h", "350"}});
+    const xcb_window_t staying = editor.createWindow({{"class", "Editor"},
+                                                      {"title", "Notes"},
+                                                      {"x", "1500"},
+                                                      {"y", "400"},
+                                                      {"w", "400"},
+                                                      {"h", "250"}});
 
     PlatformBackend backend = makePlatformBackend();
     ASSERT_TRUE(backend.problem.empty()) << backend.problem;
@@ -231,9 +240,99 @@ TEST(X11EndToEndTiming, AMoveJustBeforeTheUnplugIsKept) {
     EXPECT_TRUE(waitUntil([&] {
         const auto frame = session.inspector().outerFrame(moving);
         return frame && within(*frame, moved, 2);
-    })) << "the window is at " << describe(*session.inspector().outerFrame(moving))
-        << ", the user left it at " << describe(moved);
+    })) << "the window is at "
+        << describe(*session.inspector().outerFrame(moving)) << ", the user left it at "
+        << describe(moved);
     EXPECT_TRUE(within(*session.inspector().outerFrame(staying), staysAt, 2));
+    running.monitor->stop();
+    controller->stop();
+}
+
+// Windows spread over three desktops and moved by hand while nothing saves: a restore puts each
+// one back on its desktop and frame, leaves a window on every desktop there, and the user stays on
+// the desktop they look at.
+TEST(X11EndToEndWorkspaces, ARestorePutsWindowsBackOnTheirDesktopsWithoutSwitching) {
+    XTestSession session(XTestSession::Options{.windowManagerName = "openbox"});
+    PrivateSystemBus bus(session.directory());
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().c_str(), 1);
+    setenv("DISPLAY", session.display().c_str(), 1);
+    const auto wmctrl = [&](const std::vector<std::string>& arguments) {
+        return testing::ChildProcess::run("wmctrl", arguments, {{"DISPLAY", session.display()}},
+                                          std::chrono::seconds(10))
+            .first;
+    };
+    ASSERT_EQ(wmctrl({"-n", "3"}), 0);
+    TestClient editor(session);
+    std::vector<xcb_window_t> windows;
+    for (int i = 0; i < 4; ++i) {
+        windows.push_back(editor.createWindow({{"class", "Editor"},
+                                               {"title", "Draft " + std::to_string(i)},
+                                               {"x", std::to_string(100 + 150 * i)},
+                                               {"y", "120"},
+                                               {"w", "300"},
+                                               {"h", "200"}}));
+    }
+    const auto desktopOf = [&](xcb_window_t w) {
+        const auto d = session.inspector().property32(w, "_NET_WM_DESKTOP");
+        return d.empty() ? std::optional<std::uint32_t>() : std::optional(d[0]);
+    };
+    const auto currentDesktop = [&] {
+        const auto d =
+            session.inspector().property32(session.inspector().root(), "_NET_CURRENT_DESKTOP");
+        return d.empty() ? std::optional<std::uint32_t>() : std::optional(d[0]);
+    };
+    for (std::size_t i = 0; i < 3; ++i) {
+        ASSERT_EQ(wmctrl({"-i", "-r", std::to_string(windows[i]), "-t", std::to_string(i)}), 0);
+    }
+    // On every desktop (wmctrl takes no -1 there).
+    ASSERT_EQ(testing::ChildProcess::run(
+                  "xdotool", {"set_desktop_for_window", std::to_string(windows[3]), "-1"},
+                  {{"DISPLAY", session.display()}}, std::chrono::seconds(10))
+                  .first,
+              0);
+    ASSERT_TRUE(waitUntil([&] { return desktopOf(windows[3]) == 0xFFFFFFFFu; }));
+
+    PlatformBackend backend = makePlatformBackend();
+    ASSERT_TRUE(backend.problem.empty()) << backend.problem;
+    testing::BackendController running(backend);
+    const auto& controller = running.controller;
+    const auto layout = controller->snapshotNow();
+    ASSERT_TRUE(layout);
+    std::map<xcb_window_t, Rect> frames;
+    for (const xcb_window_t w : windows) {
+        frames[w] = *session.inspector().outerFrame(w);
+    }
+
+    // By hand: the first three to other desktops and frames; the user looks at desktop 1.
+    for (std::size_t i = 0; i < 3; ++i) {
+        ASSERT_EQ(
+            wmctrl({"-i", "-r", std::to_string(windows[i]), "-t", std::to_string((i + 1) % 3)}), 0);
+        editor.command("configure " + std::to_string(windows[i]) + " 500 400 300 200");
+    }
+    ASSERT_EQ(wmctrl({"-s", "1"}), 0);
+    ASSERT_TRUE(waitUntil([&] { return currentDesktop() == 1u && desktopOf(windows[0]) == 1u; }));
+
+    std::optional<RestoreResult> restored;
+    controller->restoreNow([&](std::optional<RestoreResult> r) { restored = r; });
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(restored->failed, 0);
+    EXPECT_TRUE(waitUntil([&] {
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            const auto desktop = desktopOf(windows[i]);
+            const auto frame = session.inspector().outerFrame(windows[i]);
+            const std::uint32_t want = i == 3 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(i);
+            if (desktop != want || !frame || !within(*frame, frames[windows[i]], 2)) {
+                return false;
+            }
+        }
+        return true;
+    }));
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        EXPECT_EQ(desktopOf(windows[i]), i == 3 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(i)) << i;
+        EXPECT_TRUE(within(*session.inspector().outerFrame(windows[i]), frames[windows[i]], 2))
+            << i;
+    }
+    EXPECT_EQ(currentDesktop(), 1u);
     running.monitor->stop();
     controller->stop();
 }
