@@ -1,6 +1,9 @@
 #pragma once
 
 #include "engine/Rect.h"
+#include "engine/Workspace.h"
+
+#include <optional>
 
 #include <string>
 
@@ -15,6 +18,8 @@ struct Opening {
     Rect frame;
     bool maximizeHorizontally = false;
     bool maximizeVertically = false;
+    // The saved window's workspace, when it had one.
+    std::optional<Workspace> workspace{};
 
     bool operator==(const Opening&) const = default;
 };

@@ -112,7 +112,7 @@ void WindowFollower::announceOpenings() {
             const std::optional<Rect> frame = RestorePlan::fittedFrame(w.frame, screens);
             if (frame && !w.isMinimized && !w.isFullScreen) {
                 openings.push_back(Opening{w.bundleID, w.title, *frame, w.isMaximizedHorizontally,
-                                           w.isMaximizedVertically});
+                                           w.isMaximizedVertically, w.workspace});
             }
         }
     }

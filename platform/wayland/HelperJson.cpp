@@ -36,4 +36,21 @@ std::optional<bool> HelperJson::flag(const QJsonObject& object, const char* key)
     return v.isBool() ? std::optional<bool>(v.toBool()) : std::nullopt;
 }
 
+std::optional<Workspace> HelperJson::workspace(const QJsonValue& value) {
+    if (value.isString()) {
+        return value.toString() == QLatin1String("all") ? std::optional(Workspace::every())
+                                                        : std::nullopt;
+    }
+    const double index = value.toDouble(-1);
+    if (!value.isDouble() || index < 0 || index >= 1024 || index != static_cast<int>(index)) {
+        return std::nullopt;
+    }
+    return Workspace{static_cast<std::int64_t>(index)};
+}
+
+QJsonValue HelperJson::value(const Workspace& workspace) {
+    return workspace.isEvery() ? QJsonValue(QStringLiteral("all"))
+                               : QJsonValue(static_cast<qint64>(workspace.index));
+}
+
 } // namespace plimsett

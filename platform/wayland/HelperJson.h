@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Rect.h"
+#include "engine/Workspace.h"
 
 #include <QJsonObject>
 #include <QJsonValue>
@@ -20,6 +21,10 @@ struct HelperJson {
     // missing or not a string.
     static std::optional<std::string> string(const QJsonObject& object, const char* key);
     static std::optional<bool> flag(const QJsonObject& object, const char* key);
+    // A workspace: a whole number from 0 (below 1024), or "all" for every one; nothing for
+    // anything else (a missing or null member included).
+    static std::optional<Workspace> workspace(const QJsonValue& value);
+    static QJsonValue value(const Workspace& workspace);
 };
 
 } // namespace plimsett

@@ -64,6 +64,7 @@ std::optional<WindowRecord> recordFrom(const QJsonValue& value) {
     record.fullScreen = *fullScreen;
     record.maximizedHorizontally = *horizontally;
     record.maximizedVertically = *vertically;
+    record.workspace = HelperJson::workspace(o.value(QStringLiteral("workspace")));
     return record;
 }
 
@@ -153,12 +154,16 @@ QJsonArray WaylandWindowSystem::request(const std::vector<WindowMove>& moves,
             continue;
         }
         ids.insert(handle->id());
-        requests.append(QJsonObject{
+        QJsonObject request{
             {QStringLiteral("id"), handle->id()},
             {QStringLiteral("frame"), HelperJson::object(frame)},
             {QStringLiteral("maximizeHorizontally"), moves[i].maximizeHorizontally},
             {QStringLiteral("maximizeVertically"), moves[i].maximizeVertically},
-        });
+        };
+        if (moves[i].workspace) {
+            request.insert(QStringLiteral("workspace"), HelperJson::value(*moves[i].workspace));
+        }
+        requests.append(request);
         sent.push_back(i);
     }
     return requests;
@@ -177,13 +182,17 @@ void WaylandWindowSystem::expectOpenings(const std::vector<Opening>& openings) {
         if (!isSendable(frame) || appClass.size() > longestText || title.size() > longestText) {
             continue;
         }
-        records.append(QJsonObject{
+        QJsonObject record{
             {QStringLiteral("appClass"), appClass},
             {QStringLiteral("title"), title},
             {QStringLiteral("frame"), HelperJson::object(frame)},
             {QStringLiteral("maximizeHorizontally"), o.maximizeHorizontally},
             {QStringLiteral("maximizeVertically"), o.maximizeVertically},
-        });
+        };
+        if (o.workspace) {
+            record.insert(QStringLiteral("workspace"), HelperJson::value(*o.workspace));
+        }
+        records.append(record);
     }
     // The helper answers the reasons of the openings it skipped.
     channel_->requestAsync(HelperChannel::Request::expect, records, listingTimeout,

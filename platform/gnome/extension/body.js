@@ -102,6 +102,45 @@ function isApplicationWindow(window) {
 
 const SHELL_PID = new Gio.Credentials().get_unix_pid();
 
+// With workspaces on the primary monitor only, Mutter itself keeps the windows on the other
+// monitors on every workspace: that is not a workspace of the window's own, so it is neither told
+// nor ever set (such a window is never pinned to one).
+function workspaceIsMutters(window) {
+    return Meta.prefs_get_workspaces_only_on_primary() && !window.is_on_primary_monitor();
+}
+
+// A window's workspace for the wire: its number from 0, "all", or null.
+function workspaceOf(window) {
+    if (workspaceIsMutters(window))
+        return null;
+    const workspace = window.get_workspace();
+    return PlimsettCore.workspaceOf(window.is_on_all_workspaces(),
+        workspace ? workspace.index() : null);
+}
+
+// Puts a window on a workspace (a number, or "all") without switching the one shown. Dynamic
+// workspaces make the one asked for; a fixed count takes the last one when it has fewer.
+function moveToWorkspace(window, workspace) {
+    if (workspace === null || workspace === undefined || workspaceIsMutters(window))
+        return;
+    if (workspace === 'all') {
+        if (!window.is_on_all_workspaces())
+            window.stick();
+        return;
+    }
+    if (window.is_on_all_workspaces())
+        window.unstick();
+    const manager = global.workspace_manager;
+    let index = workspace;
+    if (Meta.prefs_get_dynamic_workspaces()) {
+        while (manager.get_n_workspaces() <= index)
+            manager.append_new_workspace(false, global.get_current_time());
+    } else {
+        index = Math.min(index, manager.get_n_workspaces() - 1);
+    }
+    window.change_workspace_by_index(index, false);
+}
+
 function describeWindow(window) {
     const app = Shell.WindowTracker.get_default().get_window_app(window);
     const known = app !== null && !app.is_window_backed();
@@ -119,6 +158,7 @@ function describeWindow(window) {
         fullScreen: window.is_fullscreen() === true,
         maximizedHorizontally: (maximizeFlagsOf(window) & MAXIMIZE_HORIZONTAL) !== 0,
         maximizedVertically: (maximizeFlagsOf(window) & MAXIMIZE_VERTICAL) !== 0,
+        workspace: workspaceOf(window),
     };
 }
 
@@ -142,10 +182,13 @@ const mutterWindows = {
     },
     frameOf: window => window.get_frame_rect(),
     maximizeOf: maximizeFlagsOf,
-    place(window, frame, flags) {
+    place(window, frame, flags, workspace) {
         if (maximizeFlagsOf(window) !== 0)
             unmaximize(window);
         window.move_resize_frame(false, frame.x, frame.y, frame.width, frame.height);
+        // After the frame: whether Mutter keeps the window on every workspace itself depends on
+        // the monitor it is on.
+        moveToWorkspace(window, workspace);
         if (flags !== 0)
             maximize(window, flags);
     },
@@ -506,7 +549,8 @@ class ShellService {
             const placement = this._openings.take(window.get_wm_class() ?? '',
                 window.get_title() ?? '', anotherWindowHas);
             if (placement !== null)
-                mutterWindows.place(window, placement.frame, placement.maximize);
+                mutterWindows.place(window, placement.frame, placement.maximize,
+                    placement.workspace);
         } catch (e) {
             log(`Plimsett: a window that opened was left where the Shell put it (${e.message})`);
         }

@@ -50,6 +50,16 @@ var kwin = typeof workspace.windowList === "function" ? {
     maximizeChanged: undefined,
     maximizeOf: function (w) { return maximizeBitsFromMode(w.maximizeMode); },
     unmaximized: function () {},
+    // KWin 6: a window's desktops are objects of workspace.desktops.
+    workspaceOf: function (w) {
+        var desktops = workspace.desktops;
+        var index = w.desktops && w.desktops.length === 1 ? desktops.indexOf(w.desktops[0]) : -1;
+        return PlimsettCore.workspaceOf(w.onAllDesktops === true, index);
+    },
+    setWorkspace: function (w, index) {
+        var desktops = workspace.desktops;
+        w.desktops = [desktops[Math.min(index, desktops.length - 1)]];
+    },
     outputs: function () {
         var result = [];
         var screens = workspace.screens;
@@ -101,6 +111,14 @@ function kwin5() {
     }
     return {
         windows: function () { return workspace.clientList(); },
+        // KWin 5: a window's desktop is a number from 1 (-1 on all), and so is their count.
+        workspaceOf: function (w) {
+            return PlimsettCore.workspaceOf(w.onAllDesktops === true,
+                                            typeof w.desktop === "number" ? w.desktop - 1 : -1);
+        },
+        setWorkspace: function (w, index) {
+            w.desktop = Math.min(index, workspace.desktops - 1) + 1;
+        },
         windowAdded: workspace.clientAdded,
         windowRemoved: workspace.clientRemoved,
         // KWin 5 tells a change of the maximised state on the workspace only.
@@ -205,7 +223,8 @@ function describeWindow(w) {
         minimized: w.minimized === true,
         fullScreen: w.fullScreen === true,
         maximizedHorizontally: (bits & PlimsettCore.MAXIMIZE_HORIZONTAL) !== 0,
-        maximizedVertically: (bits & PlimsettCore.MAXIMIZE_VERTICAL) !== 0
+        maximizedVertically: (bits & PlimsettCore.MAXIMIZE_VERTICAL) !== 0,
+        workspace: kwin.workspaceOf(w)
     };
 }
 
@@ -223,12 +242,19 @@ var kwinWindows = {
     },
     frameOf: function (w) { return w.frameGeometry; },
     maximizeOf: function (w) { return kwin.maximizeOf(w); },
-    place: function (w, frame, bits) {
+    // A workspace (a number, or "all") changes the window's desktops, never the current one.
+    place: function (w, frame, bits, desktop) {
         if (kwin.maximizeOf(w) !== 0) {
             w.setMaximize(false, false);
             kwin.unmaximized(w);
         }
         w.frameGeometry = frame;
+        if (desktop === "all") {
+            w.onAllDesktops = true;
+        } else if (typeof desktop === "number") {
+            w.onAllDesktops = false;
+            kwin.setWorkspace(w, desktop);
+        }
         if (bits !== 0) {
             w.setMaximize((bits & PlimsettCore.MAXIMIZE_VERTICAL) !== 0,
                           (bits & PlimsettCore.MAXIMIZE_HORIZONTAL) !== 0);
@@ -360,7 +386,7 @@ function placeOpening(w) {
         return false;
     });
     if (placement !== null) {
-        kwinWindows.place(w, placement.frame, placement.maximize);
+        kwinWindows.place(w, placement.frame, placement.maximize, placement.workspace);
     }
 }
 

@@ -24,7 +24,9 @@ var PlimsettCore = (function () {
         records: 2000,
         coordinate: 1000000,
         text: 4096,
-        windowId: 64
+        windowId: 64,
+        // Workspaces are numbered from 0 below this; "all" is every one of them.
+        workspaces: 1024
     };
 
     // The edge tolerance under which a window counts as in place.
@@ -99,7 +101,22 @@ var PlimsettCore = (function () {
                 return flags[i] + " is not true or false";
             }
         }
+        var w = request.workspace;
+        if (w !== undefined && w !== null && w !== "all" &&
+            !(typeof w === "number" && Math.floor(w) === w && w >= 0 && w < limits.workspaces)) {
+            return "the workspace is neither \"all\" nor a whole number 0.." +
+                   (limits.workspaces - 1);
+        }
         return null;
+    }
+
+    // A window's workspace as the wire has it: its number from 0, "all", or null when the
+    // compositor has no say (never a number it cannot tell).
+    function workspaceOf(onAll, index) {
+        if (onAll === true) {
+            return "all";
+        }
+        return typeof index === "number" && index >= 0 ? index : null;
     }
 
     // Where a usable move or opening puts its window: the frame in whole units, the maximise bits.
@@ -109,7 +126,9 @@ var PlimsettCore = (function () {
                     width: Math.round(request.frame.width),
                     height: Math.round(request.frame.height)},
             maximize: (request.maximizeHorizontally === true ? MAXIMIZE_HORIZONTAL : 0) |
-                      (request.maximizeVertically === true ? MAXIMIZE_VERTICAL : 0)
+                      (request.maximizeVertically === true ? MAXIMIZE_VERTICAL : 0),
+            // A number, "all", or null: leave the window on the workspace where it is.
+            workspace: request.workspace === undefined ? null : request.workspace
         };
     }
 
@@ -296,7 +315,8 @@ var PlimsettCore = (function () {
     //                            on every check, so that a window that closed is done with
     //   frameOf(window)          its frame, a rectangle
     //   maximizeOf(window)       its maximise bits
-    //   place(window, frame, maximize)  gives it the frame, then maximises it those ways
+    //   place(window, frame, maximize, workspace)  gives it the frame, puts it on the workspace
+    //                            (a number, "all", or null to leave it), then maximises it
     //   setFrame(window, frame)  asks once more for a plain frame
     // Returns {cancel()}, which drops the batch unanswered.
     function confirmMoves(compositor, timers, checkedMoves, done, failed) {
@@ -306,7 +326,8 @@ var PlimsettCore = (function () {
             var move = new PendingMove(checkedMoves[i]);
             var window = move.placement !== null ? lookup(move.id) : null;
             if (window !== null) {
-                compositor.place(window, move.placement.frame, move.placement.maximize);
+                compositor.place(window, move.placement.frame, move.placement.maximize,
+                                 move.placement.workspace);
             }
             moves.push(move);
         }
@@ -552,6 +573,8 @@ var PlimsettCore = (function () {
         withinTolerance: withinTolerance,
         centreInside: centreInside,
         checkMoves: checkMoves,
+        placementOf: placementOf,
+        workspaceOf: workspaceOf,
         parseMoves: function (json) {
             var parsed = parseList(json, "move");
             return parsed.error !== undefined ? parsed : checkMoves(parsed.list);

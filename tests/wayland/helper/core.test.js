@@ -91,6 +91,8 @@ test("requests are refused as a whole only for their list; bad records are skipp
         {id: "d", frame: frame(0, NaN, 10, 10)},
         {id: "e", frame: null},
         {id: "f", frame: good.frame, maximizeVertically: "yes"},
+        {id: "g", frame: good.frame, workspace: 1.5},
+        {id: "h", frame: good.frame, workspace: "all"},
     ]);
     assert.deepStrictEqual(plain(moves.map((m) => [m.malformed, m.problem])), [
         [true, "move 0 is not an object"],
@@ -103,6 +105,8 @@ test("requests are refused as a whole only for their list; bad records are skipp
         [false, "the frame's y is not a finite number"],
         [false, "the frame is not an object with x, y, width and height"],
         [false, "maximizeVertically is not true or false"],
+        [false, "the workspace is neither \"all\" nor a whole number 0..1023"],
+        [false, null],
     ]);
 
     const openings = core.parseOpenings(JSON.stringify([
@@ -190,7 +194,7 @@ test("a new window takes the one opening of its application and title", () => {
     const nobodyElse = () => false;
     openings.replace([
         {appClass: "mail", title: "Inbox", frame: frame(10.4, 20.6, 300, 200),
-         maximizeVertically: true},
+         maximizeVertically: true, workspace: 2},
         {appClass: "term", title: "shell", frame: frame(0, 0, 100, 100)},
         {appClass: "term", title: "shell", frame: frame(50, 0, 100, 100)},
         {appClass: "edit", title: "notes", frame: frame(0, 0, 100, 100)},
@@ -199,7 +203,8 @@ test("a new window takes the one opening of its application and title", () => {
     assert.strictEqual(openings.take("edit", "notes", () => true), null, "an open window matches");
     assert.strictEqual(openings.take("mail", "Draft", nobodyElse), null);
     assert.deepStrictEqual(plain(openings.take("mail", "Inbox", nobodyElse)),
-                           {frame: frame(10, 21, 300, 200), maximize: core.MAXIMIZE_VERTICAL});
+                           {frame: frame(10, 21, 300, 200), maximize: core.MAXIMIZE_VERTICAL,
+                            workspace: 2});
     assert.strictEqual(openings.take("mail", "Inbox", nobodyElse), null, "used up");
     assert.notStrictEqual(openings.take("edit", "notes", nobodyElse), null, "kept when refused");
 });
