@@ -123,6 +123,27 @@ TEST_F(GnomeBackendTest, ListsTheNormalWindowsOfEachApplicationInOrder) {
         << describe(notes->frame);
 }
 
+TEST_F(GnomeBackendTest, AMoveTakesAWindowToItsWorkspaceOrOntoEveryOne) {
+    WaylandClient client("org.example.Spaces");
+    client.open("Here", 400, 300);
+    client.open("There", 420, 300);
+    std::vector<LiveWindow> windows = windowSystem.windows();
+    const LiveWindow* here = find(windows, "Here");
+    const LiveWindow* there = find(windows, "There");
+    ASSERT_TRUE(here && there);
+    EXPECT_EQ(here->workspace, Workspace{0});
+
+    const std::vector<bool> results = windowSystem.moveAll({
+        WindowMove{*here, Rect{100, 100, 400, 300}, false, false, Workspace{1}},
+        WindowMove{*there, Rect{600, 100, 420, 300}, false, false, Workspace::every()},
+    });
+    EXPECT_EQ(results, (std::vector<bool>{true, true}));
+    windows = windowSystem.windows();
+    ASSERT_TRUE(find(windows, "Here") && find(windows, "There"));
+    EXPECT_EQ(find(windows, "Here")->workspace, Workspace{1});
+    EXPECT_EQ(find(windows, "There")->workspace, Workspace::every());
+}
+
 TEST_F(GnomeBackendTest, MovesAPassAtOnceAndFailsAWindowClosedJustBefore) {
     WaylandClient client("org.example.Mover");
     client.open("Left", 400, 300);

@@ -108,6 +108,25 @@ TEST_F(KWinBackendTest, ListsAndMovesWindowsAndFailsForOneThatIsGone) {
     ASSERT_TRUE(waitUntil([&] { return answers.has_value(); }));
     EXPECT_EQ(*answers, (std::vector<bool>{false, true}));
     EXPECT_TRUE(near(inspector->frames().at("Alpha"), resized));
+
+    // Workspaces: KWin's one desktop here is 0; a window put on every desktop and back.
+    const auto listed = [&](const std::string& title) {
+        for (const LiveWindow& w : windowSystem.windows()) {
+            if (w.title == title) {
+                return w;
+            }
+        }
+        return LiveWindow{};
+    };
+    EXPECT_EQ(listed("Alpha").workspace, Workspace{0});
+    EXPECT_EQ(windowSystem.moveAll({WindowMove{listed("Alpha"), resized, false, false,
+                                               Workspace::every()}}),
+              std::vector<bool>{true});
+    EXPECT_EQ(listed("Alpha").workspace, Workspace::every());
+    EXPECT_EQ(windowSystem.moveAll({WindowMove{listed("Alpha"), resized, false, false,
+                                               Workspace{3}}}),
+              std::vector<bool>{true});
+    EXPECT_EQ(listed("Alpha").workspace, Workspace{0}) << "a desktop that is not there is the last";
 }
 
 TEST_F(KWinBackendTest, ReportsOutputsWithTheirWorkAreasAndTellsWhenTheyChange) {
