@@ -38,13 +38,24 @@ std::string describe(const Rect& r) {
            ", " + std::to_string(r.height) + ")";
 }
 
+// An X session under `windowManager`, the stand-in system bus, and this process pointed at both
+// (the backend under test connects through them).
+struct TestDesktop {
+    explicit TestDesktop(const std::string& windowManager)
+        : session(XTestSession::Options{.windowManagerName = windowManager}),
+          bus(session.directory()) {
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().c_str(), 1);
+        setenv("DISPLAY", session.display().c_str(), 1);
+    }
+    XTestSession session;
+    PrivateSystemBus bus;
+};
+
 class X11EndToEnd : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
-    XTestSession session(XTestSession::Options{.windowManagerName = GetParam()});
-    PrivateSystemBus bus(session.directory());
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().c_str(), 1);
-    setenv("DISPLAY", session.display().c_str(), 1);
+    TestDesktop desktop(GetParam());
+    XTestSession& session = desktop.session;
     ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
 
     TestClient editor(session);
@@ -197,10 +208,8 @@ TEST_P(X11EndToEnd, WindowsGoBackWhenTheirDisplayReturns) {
 // The user moves a window and unplugs its display a tenth of a second later, before the layout
 // has followed the move: the replug puts it where the user left it, not where it was saved.
 TEST(X11EndToEndTiming, AMoveJustBeforeTheUnplugIsKept) {
-    XTestSession session(XTestSession::Options{.windowManagerName = "openbox"});
-    PrivateSystemBus bus(session.directory());
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().c_str(), 1);
-    setenv("DISPLAY", session.display().c_str(), 1);
+    TestDesktop desktop("openbox");
+    XTestSession& session = desktop.session;
     ASSERT_TRUE(session.plug(1, {"--right-of", "DUMMY0"}));
     TestClient editor(session);
     const xcb_window_t moving = editor.createWindow({{"class", "Editor"},
@@ -252,10 +261,8 @@ TEST(X11EndToEndTiming, AMoveJustBeforeTheUnplugIsKept) {
 // one back on its desktop and frame, leaves a window on every desktop there, and the user stays on
 // the desktop they look at.
 TEST(X11EndToEndWorkspaces, ARestorePutsWindowsBackOnTheirDesktopsWithoutSwitching) {
-    XTestSession session(XTestSession::Options{.windowManagerName = "openbox"});
-    PrivateSystemBus bus(session.directory());
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().c_str(), 1);
-    setenv("DISPLAY", session.display().c_str(), 1);
+    TestDesktop desktop("openbox");
+    XTestSession& session = desktop.session;
     const auto wmctrl = [&](const std::vector<std::string>& arguments) {
         return testing::ChildProcess::run("wmctrl", arguments, {{"DISPLAY", session.display()}},
                                           std::chrono::seconds(10))
