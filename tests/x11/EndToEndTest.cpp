@@ -260,8 +260,10 @@ TEST(X11EndToEndTiming, AMoveJustBeforeTheUnplugIsKept) {
 // Windows spread over three desktops and moved by hand while nothing saves: a restore puts each
 // one back on its desktop and frame, leaves a window on every desktop there, and the user stays on
 // the desktop they look at.
-TEST(X11EndToEndWorkspaces, ARestorePutsWindowsBackOnTheirDesktopsWithoutSwitching) {
-    TestDesktop desktop("openbox");
+class X11EndToEndWorkspaces : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(X11EndToEndWorkspaces, ARestorePutsWindowsBackOnTheirDesktopsWithoutSwitching) {
+    TestDesktop desktop(GetParam());
     XTestSession& session = desktop.session;
     const auto wmctrl = [&](const std::vector<std::string>& arguments) {
         return testing::ChildProcess::run("wmctrl", arguments, {{"DISPLAY", session.display()}},
@@ -343,6 +345,13 @@ TEST(X11EndToEndWorkspaces, ARestorePutsWindowsBackOnTheirDesktopsWithoutSwitchi
     running.monitor->stop();
     controller->stop();
 }
+
+// Openbox, and KWin with its pager's virtual desktops.
+INSTANTIATE_TEST_SUITE_P(WindowManagers, X11EndToEndWorkspaces,
+                         ::testing::Values("openbox", "kwin_x11"),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, X11EndToEnd,
                          ::testing::ValuesIn(TestWindowManager::names()),
