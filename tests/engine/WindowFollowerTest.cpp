@@ -76,6 +76,7 @@ TEST_F(WindowFollowerTest, TheDesktopsPilingIsNeverSavedWhicheverComesFirst) {
 }
 
 TEST_F(WindowFollowerTest, AWindowThatOpensAgainGoesWhereItWasUnlessSwitchedOffOrExcluded) {
+    windows->setWorkspace(notes, Workspace{2});
     startController();
     controller->snapshotNow();
     const auto reopen = [&](const std::string& bundleID) {
@@ -84,12 +85,14 @@ TEST_F(WindowFollowerTest, AWindowThatOpensAgainGoesWhereItWasUnlessSwitchedOffO
         windows->close(notes);
         const auto app = windows->addApp(bundleID);
         notes = windows->addWindow(app, "Notes", Rect{200, 150, 800, 600});
+        windows->setWorkspace(notes, Workspace{0}); // the one the user looks at
         controller->windowEvent({WindowEvent::Kind::appeared, windows->live(notes).handle->key()});
         scheduler->advance(0); // the events that come together are handled together
     };
 
     reopen(editor);
     EXPECT_EQ(windows->frame(notes), notesFrame);
+    EXPECT_EQ(windows->workspace(notes), Workspace{2}) << "opened on another workspace";
 
     // When a window goes, and still once the layout has followed its application quitting, the
     // desktop is told where it would go, so that it can put it there before it is first shown;
@@ -100,6 +103,7 @@ TEST_F(WindowFollowerTest, AWindowThatOpensAgainGoesWhereItWasUnlessSwitchedOffO
     ASSERT_EQ(windows->openings().size(), 1u);
     EXPECT_EQ(windows->openings()[0].title, "Notes");
     EXPECT_EQ(windows->openings()[0].frame, notesFrame);
+    EXPECT_EQ(windows->openings()[0].workspace, Workspace{2});
     windows->close(report);
     controller->windowEvent({WindowEvent::Kind::gone, "closed too"});
     scheduler->advance(WindowFollower::followDelay + 0.1);
