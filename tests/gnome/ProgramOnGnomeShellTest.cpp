@@ -78,7 +78,8 @@ protected:
         auto asked = std::chrono::steady_clock::time_point();
         ASSERT_TRUE(waitUntil([&] {
             const auto now = frames();
-            const bool again = std::chrono::steady_clock::now() - asked > std::chrono::milliseconds(300);
+            const bool again =
+                std::chrono::steady_clock::now() - asked > std::chrono::milliseconds(300);
             bool placed = true;
             for (const auto& [title, frame] : wanted) {
                 if (!now.contains(title) || !near(now.at(title), frame)) {
@@ -375,6 +376,43 @@ TEST_F(ProgramOnGnomeShellTest, ARestoreAfterARestartPutsTheWindowsBack) {
 
 // A laptop is usually locked when it leaves its dock and when it comes back: the extension keeps
 // serving at the lock screen, so the windows are back before the user unlocks.
+TEST_F(ProgramOnGnomeShellTest, ARestoreAfterARestartPutsWindowsBackOnTheirWorkspaces) {
+    // Workspaces on the primary monitor only (GNOME's default): the windows of the left
+    // monitor have workspaces of their own, those of the right one are on every workspace.
+    const auto workspaceOf = [&](const std::string& title) {
+        const auto f = session.frame(title);
+        return f ? f->workspace : -3;
+    };
+    // GNOME removes a dynamic workspace that empties, and the later ones move up: one window
+    // stays on each.
+    WaylandClient anchors("org.example.Anchors");
+    anchors.open("Anchor0", 300, 200);
+    anchors.open("Anchor1", 300, 200);
+    anchors.open("Anchor2", 300, 200);
+    ASSERT_TRUE(session.toWorkspace("Anchor1", "1"));
+    ASSERT_TRUE(session.toWorkspace("Anchor2", "2"));
+    ASSERT_TRUE(session.toWorkspace("Shopping", "1"));
+    ASSERT_TRUE(session.toWorkspace("Outbox", "all"));
+    startProgram();
+    ASSERT_EQ(plimsett({"save"}).first, 0);
+    ASSERT_EQ(plimsett({"quit"}).first, 0);
+    program->wait(std::chrono::seconds(10));
+
+    // While it is stopped, the user moves them and looks at workspace 1.
+    ASSERT_TRUE(session.toWorkspace("Shopping", "2"));
+    ASSERT_TRUE(session.toWorkspace("Outbox", "0"));
+    ASSERT_TRUE(session.activateWorkspace(1));
+    startProgram();
+    ASSERT_EQ(plimsett({"restore"}).first, 0);
+    EXPECT_TRUE(waitUntil([&] {
+        return workspaceOf("Shopping") == 1 && workspaceOf("Outbox") == -1;
+    })) << "Shopping on "
+        << workspaceOf("Shopping") << ", Outbox on " << workspaceOf("Outbox");
+    EXPECT_EQ(session.activeWorkspace(), 1);
+    EXPECT_EQ(workspaceOf("Letter"), -1) << "a window of the right monitor was pinned";
+    session.activateWorkspace(0);
+}
+
 TEST_F(ProgramOnGnomeShellTest, WindowsGoBackWhileTheScreenIsLockedAcrossAMeetingAndASleep) {
     startProgram();
     ASSERT_EQ(plimsett({"save"}).first, 0);
@@ -466,9 +504,9 @@ TEST_F(ProgramOnGnomeShellTest, ANameHeldByAnotherProgramIsToldAndTakenOnceFree)
     } disconnect;
     ASSERT_TRUE(squatter.registerService(GnomeShellChannel::programBusName));
     startProgram(/*withAccess=*/false);
-    EXPECT_TRUE(waitUntil(
-        [&] { return status().value("advice").toString().contains("holds Plimsett's name"); }))
-        << QJsonDocument(status()).toJson().toStdString();
+    EXPECT_TRUE(waitUntil([&] {
+        return status().value("advice").toString().contains("holds Plimsett's name");
+    })) << QJsonDocument(status()).toJson().toStdString();
     EXPECT_TRUE(waitUntil([&] { return session.frame("Welcome to Plimsett").has_value(); }));
     EXPECT_FALSE(session.indicatorShown());
     ASSERT_TRUE(squatter.unregisterService(GnomeShellChannel::programBusName));

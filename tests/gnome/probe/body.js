@@ -22,6 +22,9 @@ const PROBE_INTERFACE = `
     <method name="ActivateTopBarItem"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
     <method name="Screenshot"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
     <method name="Place"><arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
+    <method name="ToWorkspace"><arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
+    <method name="ActivateWorkspace"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
+    <method name="ActiveWorkspace"><arg type="s" direction="out"/></method>
     <method name="Lock"><arg type="b" direction="out"/></method>
     <method name="Unlock"><arg type="b" direction="out"/></method>
   </interface>
@@ -113,8 +116,10 @@ class Probe {
         const frames = global.get_window_actors().map(actor => {
             const window = actor.get_meta_window();
             const r = window.get_frame_rect();
+            const workspace = window.get_workspace();
             return {title: window.get_title(), x: r.x, y: r.y, width: r.width, height: r.height,
-                minimized: window.minimized};
+                minimized: window.minimized,
+                workspace: window.is_on_all_workspaces() ? -1 : workspace ? workspace.index() : -2};
         });
         return JSON.stringify(frames);
     }
@@ -288,6 +293,37 @@ class Probe {
         const window = actor.get_meta_window();
         window.move_resize_frame(true, frame.x, frame.y, frame.width, frame.height);
         return true;
+    }
+
+    // Puts the window of that title on a workspace ("all", or its number, made when missing), as
+    // a user does from the window menu.
+    ToWorkspace(title, workspace) {
+        const actor = global.get_window_actors().find(a => a.get_meta_window().get_title() === title);
+        if (!actor)
+            return false;
+        const window = actor.get_meta_window();
+        if (workspace === 'all') {
+            window.stick();
+            return true;
+        }
+        window.unstick();
+        const index = Number(workspace);
+        while (global.workspace_manager.get_n_workspaces() <= index)
+            global.workspace_manager.append_new_workspace(false, global.get_current_time());
+        window.change_workspace_by_index(index, false);
+        return true;
+    }
+
+    ActivateWorkspace(index) {
+        const workspace = global.workspace_manager.get_workspace_by_index(Number(index));
+        if (!workspace)
+            return false;
+        workspace.activate(global.get_current_time());
+        return true;
+    }
+
+    ActiveWorkspace() {
+        return String(global.workspace_manager.get_active_workspace_index());
     }
 
     // Locks and unlocks the screen the way the Shell's lock screen does to the session: the

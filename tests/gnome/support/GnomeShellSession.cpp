@@ -204,7 +204,7 @@ std::vector<GnomeShellSession::Frame> GnomeShellSession::frames() {
         result.push_back(Frame{o.value("title").toString().toStdString(),
                                Rect{o.value("x").toDouble(), o.value("y").toDouble(),
                                     o.value("width").toDouble(), o.value("height").toDouble()},
-                               o.value("minimized").toBool()});
+                               o.value("minimized").toBool(), o.value("workspace").toInt()});
     }
     return result;
 }
@@ -273,6 +273,18 @@ bool GnomeShellSession::place(const std::string& title, const Rect& frame) {
                              ",\"width\":" + std::to_string(frame.width) +
                              ",\"height\":" + std::to_string(frame.height) + "}";
     return probeCall("Place", {title, json}) == "true";
+}
+
+bool GnomeShellSession::toWorkspace(const std::string& title, const std::string& workspace) {
+    return probeCall("ToWorkspace", {title, workspace}) == "true";
+}
+
+bool GnomeShellSession::activateWorkspace(int index) {
+    return probeCall("ActivateWorkspace", {std::to_string(index)}) == "true";
+}
+
+int GnomeShellSession::activeWorkspace() {
+    return std::stoi(probeCall("ActiveWorkspace", {}));
 }
 
 bool GnomeShellSession::lock() {

@@ -28,6 +28,8 @@ public:
         std::string title;
         Rect frame;
         bool minimized = false;
+        // Its workspace's number, -1 on every workspace.
+        int workspace = 0;
     };
 
     // Started on first use; throws (with the Shell's log) when the Shell or an extension does not
@@ -68,6 +70,10 @@ public:
     bool screenshot(const std::filesystem::path& file);
     // Puts the window of that title on a frame, through the probe (as a user's drag would).
     bool place(const std::string& title, const Rect& frame);
+    // Puts that window on a workspace ("all", or a number), and shows a workspace, as a user does.
+    bool toWorkspace(const std::string& title, const std::string& workspace);
+    bool activateWorkspace(int index);
+    int activeWorkspace();
     // The screen locked and unlocked as the Shell's lock screen does to the session mode.
     bool lock();
     bool unlock();
