@@ -415,8 +415,13 @@ std::vector<bool> X11WindowSystem::moveAll(const std::vector<WindowMove>& moves)
     // A window that goes to another workspace is sent there first. Changing a window's desktop
     // does not change the desktop shown (EWMH), so the user stays where they are. A workspace
     // that no longer exists (fewer desktops now) is the last one.
-    const std::vector<std::uint32_t> desktops = connection_->cardinals(
-        connection_->root(), ewmh._NET_NUMBER_OF_DESKTOPS, XCB_ATOM_CARDINAL);
+    // Read only for a pass that changes a workspace: a round trip most passes do not need.
+    const bool changesWorkspace = std::any_of(
+        moves.begin(), moves.end(), [](const WindowMove& m) { return m.workspace.has_value(); });
+    const std::vector<std::uint32_t> desktops =
+        changesWorkspace ? connection_->cardinals(connection_->root(), ewmh._NET_NUMBER_OF_DESKTOPS,
+                                                  XCB_ATOM_CARDINAL)
+                         : std::vector<std::uint32_t>{};
     for (const WindowMove& move : moves) {
         const auto* handle = dynamic_cast<const X11WindowHandle*>(move.window.handle.get());
         if (handle == nullptr || !move.workspace || desktops.empty() || desktops[0] == 0) {

@@ -118,8 +118,12 @@ function workspaceOf(window) {
         workspace ? workspace.index() : null);
 }
 
+// The most workspaces the Shell is asked to make: GNOME's own limit for their number.
+const MOST_WORKSPACES = 36;
+
 // Puts a window on a workspace (a number, or "all") without switching the one shown. Dynamic
-// workspaces make the one asked for; a fixed count takes the last one when it has fewer.
+// workspaces make the one asked for, up to MOST_WORKSPACES; a fixed count (or that limit) takes
+// the last one when there are fewer.
 function moveToWorkspace(window, workspace) {
     if (workspace === null || workspace === undefined || workspaceIsMutters(window))
         return;
@@ -133,11 +137,10 @@ function moveToWorkspace(window, workspace) {
     const manager = global.workspace_manager;
     let index = workspace;
     if (Meta.prefs_get_dynamic_workspaces()) {
-        while (manager.get_n_workspaces() <= index)
+        while (manager.get_n_workspaces() <= index && manager.get_n_workspaces() < MOST_WORKSPACES)
             manager.append_new_workspace(false, global.get_current_time());
-    } else {
-        index = Math.min(index, manager.get_n_workspaces() - 1);
     }
+    index = Math.min(index, manager.get_n_workspaces() - 1);
     window.change_workspace_by_index(index, false);
 }
 

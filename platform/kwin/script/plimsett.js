@@ -314,13 +314,15 @@ var program = {
 };
 
 var openings = new PlimsettCore.Openings();
+// The windows followed, by id: a change reads its window's frame without a walk of all windows.
+var followed = {};
 var reports = new PlimsettCore.ReportThrottle(timers, function (batch) {
     if (program.running) {
         program.call("windows", JSON.stringify(batch));
     }
 }, {
     frameOf: function (id) {
-        var w = kwinWindows.lookup()(id);
+        var w = Object.prototype.hasOwnProperty.call(followed, id) ? followed[id] : null;
         return w ? w.frameGeometry : null;
     },
     monitorsKey: function () { return outputWatch.signature()[0]; }
@@ -441,6 +443,7 @@ function followWindow(w, appeared) {
     if (!w || w.frameGeometryChanged === undefined) {
         return;
     }
+    followed[windowID(w)] = w;
     var changed = function () {
         if (isListed(w)) {
             reports.changed(windowID(w));
@@ -479,6 +482,7 @@ function start() {
         followWindow(w, true);
     });
     kwin.windowRemoved.connect(function (w) {
+        delete followed[windowID(w)];
         reports.gone(windowID(w));
     });
     connectIfThere(kwin.maximizeChanged, function (w) {
