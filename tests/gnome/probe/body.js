@@ -65,6 +65,19 @@ function apply(serial, logical, invocation) {
         reply => invocation.return_value(new GLib.Variant('(b)', [reply !== null])));
 }
 
+// The windows the Shell shows, from their actors, without those whose window has gone: an actor
+// outlives its window for the closing animation, and a window that is gone must not be touched
+// (Mutter crashes on it) nor counted (a new window may have its title).
+function windowActors() {
+    const managed = new Set(global.display.list_all_windows());
+    return global.get_window_actors().filter(actor => managed.has(actor.get_meta_window()));
+}
+
+function windowTitled(title) {
+    const actor = windowActors().find(a => a.get_meta_window().get_title() === title);
+    return actor ? actor.get_meta_window() : null;
+}
+
 // The indicator that Plimsett's extension puts into the top bar, or null.
 function plimsettIndicator() {
     return Main.panel.statusArea['plimsett-menu'] ?? null;
@@ -113,7 +126,7 @@ class Probe {
     }
 
     Frames() {
-        const frames = global.get_window_actors().map(actor => {
+        const frames = windowActors().map(actor => {
             const window = actor.get_meta_window();
             const r = window.get_frame_rect();
             const workspace = window.get_workspace();
@@ -287,10 +300,9 @@ class Probe {
     // does: the bench's own doing, not through Plimsett's extension.
     Place(title, frameJson) {
         const frame = JSON.parse(frameJson);
-        const actor = global.get_window_actors().find(a => a.get_meta_window().get_title() === title);
-        if (!actor)
+        const window = windowTitled(title);
+        if (!window)
             return false;
-        const window = actor.get_meta_window();
         window.move_resize_frame(true, frame.x, frame.y, frame.width, frame.height);
         return true;
     }
@@ -298,10 +310,9 @@ class Probe {
     // Puts the window of that title on a workspace ("all", or its number, made when missing), as
     // a user does from the window menu.
     ToWorkspace(title, workspace) {
-        const actor = global.get_window_actors().find(a => a.get_meta_window().get_title() === title);
-        if (!actor)
+        const window = windowTitled(title);
+        if (!window)
             return false;
-        const window = actor.get_meta_window();
         if (workspace === 'all') {
             window.stick();
             return true;
@@ -364,14 +375,38 @@ class ProbeExtension {
         this._probe = new Probe();
         this._exported = Gio.DBusExportedObject.wrapJSObject(PROBE_INTERFACE, this._probe);
         this._exported.export(Gio.DBus.session, '/tamblin_engineering/Plimsett/TestProbe');
-        this._nameId = Gio.bus_own_name_on_connection(Gio.DBus.session,
-            'tamblin_engineering.Plimsett.TestProbe', Gio.BusNameOwnerFlags.NONE, null, null);
-        // The bench works on the desktop, not in the overview the Shell opens at start.
-        Main.overview.hide();
+        // The bench works on the desktop, not in the overview the Shell opens at start, and the
+        // tests wait for the probe's name: it is taken once the overview is gone. The Shell opens
+        // the overview when its start-up is complete, after the extensions are enabled, so a
+        // hide before then is undone.
+        const takeName = () => {
+            this._nameId = Gio.bus_own_name_on_connection(Gio.DBus.session,
+                'tamblin_engineering.Plimsett.TestProbe', Gio.BusNameOwnerFlags.NONE, null, null);
+        };
+        const leaveOverview = () => {
+            if (!Main.overview.visible) {
+                takeName();
+                return;
+            }
+            const hidden = Main.overview.connect('hidden', () => {
+                Main.overview.disconnect(hidden);
+                takeName();
+            });
+            Main.overview.hide();
+        };
+        if (Main.layoutManager._startingUp) {
+            const complete = Main.layoutManager.connect('startup-complete', () => {
+                Main.layoutManager.disconnect(complete);
+                leaveOverview();
+            });
+        } else {
+            leaveOverview();
+        }
     }
 
     disable() {
-        Gio.bus_unown_name(this._nameId);
+        if (this._nameId)
+            Gio.bus_unown_name(this._nameId);
         this._exported.unexport();
         this._exported = null;
         this._probe.destroy();
