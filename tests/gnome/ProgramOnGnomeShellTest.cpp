@@ -384,7 +384,7 @@ TEST_F(ProgramOnGnomeShellTest, ARestoreAfterARestartPutsTheWindowsBack) {
 
 // A laptop is usually locked when it leaves its dock and when it comes back: the extension keeps
 // serving at the lock screen, so the windows are back before the user unlocks.
-TEST_F(ProgramOnGnomeShellTest, ARestoreAfterARestartPutsWindowsBackOnTheirWorkspaces) {
+TEST_F(ProgramOnGnomeShellTest, WindowsGoBackToTheirWorkspacesWithoutSwitchingTheOneShown) {
     // Workspaces on the primary monitor only (GNOME's default): the windows of the left
     // monitor have workspaces of their own, those of the right one are on every workspace.
     const auto workspaceOf = [&](const std::string& title) {
@@ -399,25 +399,51 @@ TEST_F(ProgramOnGnomeShellTest, ARestoreAfterARestartPutsWindowsBackOnTheirWorks
     anchors.open("Anchor2", 300, 200);
     ASSERT_TRUE(session.toWorkspace("Anchor1", "1"));
     ASSERT_TRUE(session.toWorkspace("Anchor2", "2"));
-    ASSERT_TRUE(session.toWorkspace("Shopping", "1"));
+    ASSERT_TRUE(session.toWorkspace("Shopping", "2"));
     ASSERT_TRUE(session.toWorkspace("Outbox", "all"));
     startProgram();
     ASSERT_EQ(plimsett({"save"}).first, 0);
+    const auto saved = frames();
     ASSERT_EQ(plimsett({"quit"}).first, 0);
     program->wait(std::chrono::seconds(10));
 
-    // While it is stopped, the user moves them and looks at workspace 1.
-    ASSERT_TRUE(session.toWorkspace("Shopping", "2"));
+    // After a restart: while it was stopped, the user moved them and looks at workspace 1.
+    ASSERT_TRUE(session.toWorkspace("Shopping", "1"));
     ASSERT_TRUE(session.toWorkspace("Outbox", "0"));
     ASSERT_TRUE(session.activateWorkspace(1));
+    ASSERT_TRUE(session.focus("Anchor1"));
     startProgram();
     ASSERT_EQ(plimsett({"restore"}).first, 0);
     EXPECT_TRUE(waitUntil([&] {
-        return workspaceOf("Shopping") == 1 && workspaceOf("Outbox") == -1;
+        return workspaceOf("Shopping") == 2 && workspaceOf("Outbox") == -1;
     })) << "Shopping on "
         << workspaceOf("Shopping") << ", Outbox on " << workspaceOf("Outbox");
     EXPECT_EQ(session.activeWorkspace(), 1);
+    EXPECT_EQ(session.focused(), "Anchor1");
     EXPECT_EQ(workspaceOf("Letter"), -1) << "a window of the right monitor was pinned";
+
+    // Reopened: closed with its application's other window and opened again by a new process
+    // while workspace 1 is shown, it goes to workspace 2 and its frame, and the user stays.
+    notes.close("Shopping");
+    notes.close("Letter");
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    WaylandClient again("org.example.Notes");
+    const std::string focusedBefore = session.focused();
+    again.open("Shopping", 500, 350);
+    EXPECT_TRUE(waitUntil([&] {
+        return workspaceOf("Shopping") == 2 && allBack({{"Shopping", saved.at("Shopping")}});
+    })) << "Shopping on " << workspaceOf("Shopping") << " at " << describe(frames()["Shopping"]);
+    EXPECT_EQ(session.activeWorkspace(), 1);
+    EXPECT_EQ(session.focused(), focusedBefore);
+    again.open("Letter", 600, 420);
+
+    // Unplugged and plugged back: the right monitor's windows are on every workspace again, as
+    // Mutter keeps them, never pinned to the one they were piled onto.
+    unplug();
+    replug();
+    expectAllBack({{"Letter", saved.at("Letter")}, {"Inbox", saved.at("Inbox")}});
+    EXPECT_EQ(workspaceOf("Letter"), -1);
+    EXPECT_EQ(workspaceOf("Inbox"), -1);
     session.activateWorkspace(0);
 }
 

@@ -342,6 +342,24 @@ TEST_P(X11EndToEndWorkspaces, ARestorePutsWindowsBackOnTheirDesktopsWithoutSwitc
             << i;
     }
     EXPECT_EQ(currentDesktop(), 1u);
+
+    // Reopened: the window of desktop 2 closes, and a new process of its application opens it
+    // again while the user looks at desktop 1. It goes to desktop 2 and its frame, and the user
+    // stays where they are.
+    editor.destroy(windows[2]);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    TestClient again(session);
+    const xcb_window_t reopened = again.createWindow({{"class", "Editor"},
+                                                      {"title", "Draft 2"},
+                                                      {"x", "600"},
+                                                      {"y", "500"},
+                                                      {"w", "300"},
+                                                      {"h", "200"}});
+    EXPECT_TRUE(waitUntil([&] {
+        const auto frame = session.inspector().outerFrame(reopened);
+        return desktopOf(reopened) == 2u && frame && within(*frame, frames[windows[2]], 2);
+    })) << "on desktop " << desktopOf(reopened).value_or(99);
+    EXPECT_EQ(currentDesktop(), 1u);
     running.monitor->stop();
     controller->stop();
 }

@@ -144,6 +144,21 @@ function moveToWorkspace(window, workspace) {
     window.change_workspace_by_index(index, false);
 }
 
+// A window takes the focus as it is first shown. Sent on to a workspace that is not the one shown,
+// it would leave the focus to whichever window Mutter picks: the window that had it before gets it
+// back, when it is still there and shown.
+function giveFocusBack(window, focusBefore) {
+    const active = global.workspace_manager.get_active_workspace();
+    if (window.located_on_workspace(active) || focusBefore === null || focusBefore === window ||
+        global.display.focus_window === focusBefore)
+        return;
+    // Never a window that has gone: Mutter must not be handed one.
+    if (!global.display.list_all_windows().includes(focusBefore) || focusBefore.minimized ||
+        !focusBefore.located_on_workspace(active))
+        return;
+    focusBefore.focus(global.get_current_time());
+}
+
 function describeWindow(window) {
     const app = Shell.WindowTracker.get_default().get_window_app(window);
     const known = app !== null && !app.is_window_backed();
@@ -373,6 +388,8 @@ class WindowReporter {
             return;
         const id = String(window.get_id());
         const ids = [];
+        // Who has the focus before the window is first shown and takes it.
+        const focusBefore = appears ? global.display.focus_window : null;
         this._windows.set(window, ids);
         this._byId.set(id, window);
         if (!appears)
@@ -387,7 +404,7 @@ class WindowReporter {
         ids.push(window.connect('shown', () => {
             if (!this._throttle.knows(id) && isApplicationWindow(window)) {
                 // Before the Shell paints it: on the frame the program expects it to take.
-                this._place(window);
+                this._place(window, focusBefore);
                 this._throttle.appeared(id);
             }
         }));
@@ -437,7 +454,7 @@ class ShellService {
         this._openings.clear();
         this._reporter = new WindowReporter(this._timers,
             events => this._emit('WindowsChanged', new GLib.Variant('(s)', [JSON.stringify(events)])),
-            window => this._placeOpening(window));
+            (window, focusBefore) => this._placeOpening(window, focusBefore));
         this._reporter.start();
     }
 
@@ -544,16 +561,18 @@ class ShellService {
 
     // A window that has just appeared takes the frame of the one opening of its application and
     // title, unless another open window has them too (then the program's matcher decides).
-    _placeOpening(window) {
+    _placeOpening(window, focusBefore) {
         try {
             const anotherWindowHas = (appClass, title) => applicationWindows().some(w =>
                 w !== window && (w.get_wm_class() ?? '') === appClass &&
                 (w.get_title() ?? '') === title);
             const placement = this._openings.take(window.get_wm_class() ?? '',
                 window.get_title() ?? '', anotherWindowHas);
-            if (placement !== null)
+            if (placement !== null) {
                 mutterWindows.place(window, placement.frame, placement.maximize,
                     placement.workspace);
+                giveFocusBack(window, focusBefore);
+            }
         } catch (e) {
             log(`Plimsett: a window that opened was left where the Shell put it (${e.message})`);
         }

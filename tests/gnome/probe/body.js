@@ -25,6 +25,8 @@ const PROBE_INTERFACE = `
     <method name="ToWorkspace"><arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
     <method name="ActivateWorkspace"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
     <method name="ActiveWorkspace"><arg type="s" direction="out"/></method>
+    <method name="Focus"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
+    <method name="Focused"><arg type="s" direction="out"/></method>
     <method name="Lock"><arg type="b" direction="out"/></method>
     <method name="Unlock"><arg type="b" direction="out"/></method>
   </interface>
@@ -335,6 +337,18 @@ class Probe {
 
     ActiveWorkspace() {
         return String(global.workspace_manager.get_active_workspace_index());
+    }
+
+    Focus(title) {
+        const window = windowTitled(title);
+        if (!window)
+            return false;
+        window.activate(global.get_current_time());
+        return true;
+    }
+
+    Focused() {
+        return global.display.focus_window?.get_title() ?? '';
     }
 
     // Locks and unlocks the screen the way the Shell's lock screen does to the session: the

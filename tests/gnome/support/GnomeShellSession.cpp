@@ -287,6 +287,14 @@ int GnomeShellSession::activeWorkspace() {
     return std::stoi(probeCall("ActiveWorkspace", {}));
 }
 
+bool GnomeShellSession::focus(const std::string& title) {
+    return probeCall("Focus", {title}) == "true";
+}
+
+std::string GnomeShellSession::focused() {
+    return probeCall("Focused", {});
+}
+
 bool GnomeShellSession::lock() {
     return probeCall("Lock", {}) == "true";
 }

@@ -74,6 +74,10 @@ public:
     bool toWorkspace(const std::string& title, const std::string& workspace);
     bool activateWorkspace(int index);
     int activeWorkspace();
+    // Gives the window of that title the focus, as a click does; the title of the focused
+    // window, or "" when none has it.
+    bool focus(const std::string& title);
+    std::string focused();
     // The screen locked and unlocked as the Shell's lock screen does to the session mode.
     bool lock();
     bool unlock();
