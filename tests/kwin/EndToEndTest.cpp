@@ -234,5 +234,68 @@ TEST_F(KWinEndToEndTest, WindowsReturnWhenTheOutputComesBackAndAfterARestart) {
     EXPECT_TRUE(instance->waitForFinished(10000));
 }
 
+// Windows on three desktops and one on every desktop, moved by hand while the program is
+// stopped: a restore puts each back on its desktop and frame, and a window of desktop 2 opened
+// again goes there; the user stays on the desktop they look at, with the window they work in.
+TEST_F(KWinEndToEndTest, WindowsGoBackToTheirDesktopsWithoutSwitchingTheOneShown) {
+    ASSERT_TRUE(inspector->makeDesktops(3));
+    auto notes = session->startClient("org.plimsett.Notes", "400x300", {"Notes", "Journal"});
+    auto mail = session->startClient("org.plimsett.Mail", "400x300", {"Mail"});
+    auto music = session->startClient("org.plimsett.Music", "400x300", {"Music"});
+    const std::map<std::string, Rect> saved = {{"Notes", {60, 90, 420, 320}},
+                                               {"Journal", {600, 300, 380, 300}},
+                                               {"Mail", {1400, 130, 500, 400}},
+                                               {"Music", {1900, 380, 420, 330}}};
+    ASSERT_NO_FATAL_FAILURE(placeAll(saved));
+    const std::map<std::string, int> desktops = {
+        {"Notes", 0}, {"Journal", 1}, {"Mail", 2}, {"Music", -1}};
+    for (const auto& [title, desktop] : desktops) {
+        ASSERT_TRUE(inspector->toDesktop(title, desktop)) << title;
+    }
+    const auto onTheirDesktops = [&] {
+        for (const auto& [title, desktop] : desktops) {
+            if (inspector->desktopOf(title) != desktop) {
+                return false;
+            }
+        }
+        return true;
+    };
+    ASSERT_TRUE(waitUntil(onTheirDesktops));
+    startProgram();
+    ASSERT_TRUE(settledOn(2));
+    int exitCode = -1;
+    command({"save"}, &exitCode);
+    ASSERT_EQ(exitCode, 0);
+    command({"quit"}, &exitCode);
+    ASSERT_TRUE(instance->waitForFinished(10000));
+
+    // After a restart: moved by hand meanwhile, and the user looks at desktop 1.
+    ASSERT_TRUE(inspector->toDesktop("Notes", 2));
+    ASSERT_TRUE(inspector->toDesktop("Journal", 0));
+    ASSERT_TRUE(inspector->toDesktop("Music", 1));
+    ASSERT_TRUE(inspector->move("Mail", {100, 100, 500, 400}));
+    ASSERT_TRUE(inspector->showDesktop(1));
+    const std::string active = inspector->activeCaption();
+    startProgram();
+    ASSERT_TRUE(settledOn(2));
+    command({"restore"}, &exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(waitUntil(onTheirDesktops));
+    EXPECT_TRUE(allBackAt(saved));
+    EXPECT_EQ(inspector->shownDesktop(), 1);
+    EXPECT_EQ(inspector->activeCaption(), active);
+
+    // Reopened by a new process while desktop 1 is shown: on desktop 2 and its frame.
+    mail.reset();
+    ASSERT_TRUE(waitUntil([&] { return !inspector->frames().count("Mail"); }));
+    mail = session->startClient("org.plimsett.Mail", "400x300", {"Mail"});
+    EXPECT_TRUE(allBackAt({{"Mail", saved.at("Mail")}}));
+    EXPECT_EQ(inspector->desktopOf("Mail"), 2);
+    EXPECT_EQ(inspector->shownDesktop(), 1);
+    EXPECT_EQ(inspector->activeCaption(), active);
+    command({"quit"}, &exitCode);
+    EXPECT_TRUE(instance->waitForFinished(10000));
+}
+
 } // namespace
 } // namespace plimsett

@@ -60,6 +60,10 @@ var kwin = typeof workspace.windowList === "function" ? {
         var desktops = workspace.desktops;
         w.desktops = [desktops[Math.min(index, desktops.length - 1)]];
     },
+    currentWorkspace: function () { return workspace.desktops.indexOf(workspace.currentDesktop); },
+    activeWindow: function () { return workspace.activeWindow; },
+    activate: function (w) { workspace.activeWindow = w; },
+    windowActivated: workspace.windowActivated,
     outputs: function () {
         var result = [];
         var screens = workspace.screens;
@@ -119,6 +123,10 @@ function kwin5() {
         setWorkspace: function (w, index) {
             w.desktop = Math.min(index, workspace.desktops - 1) + 1;
         },
+        currentWorkspace: function () { return workspace.currentDesktop - 1; },
+        activeWindow: function () { return workspace.activeClient; },
+        activate: function (w) { workspace.activeClient = w; },
+        windowActivated: workspace.clientActivated,
         windowAdded: workspace.clientAdded,
         windowRemoved: workspace.clientRemoved,
         // KWin 5 tells a change of the maximised state on the workspace only.
@@ -389,8 +397,78 @@ function placeOpening(w) {
     });
     if (placement !== null) {
         kwinWindows.place(w, placement.frame, placement.maximize, placement.workspace);
+        focusKeeper.sentAway(w);
     }
 }
+
+// A window that opens is made active. Sent on to a desktop that is not shown, it must not keep
+// the focus (the user would type into a window they cannot see): the window that had it before
+// gets it back, whether KWin activated the new one before its placement or does so after.
+// Windows are kept by id: KWin 5 hands out a new script object for a window each time.
+var focusKeeper = {
+    current: null,
+    previous: null,
+    away: null,
+    shown: function (w) {
+        var at = kwin.workspaceOf(w);
+        return at === null || at === "all" || at === kwin.currentWorkspace();
+    },
+    // Only a window KWin still has, shown on the current desktop.
+    giveBack: function (id) {
+        var windows = listedWindows();
+        for (var i = 0; i < windows.length; ++i) {
+            var to = windows[i];
+            if (windowID(to) === id && !to.minimized && focusKeeper.shown(to)) {
+                kwin.activate(to);
+                return;
+            }
+        }
+    },
+    activated: function (w) {
+        var id = w ? windowID(w) : null;
+        var away = focusKeeper.away;
+        if (away !== null && id === away.window && !focusKeeper.shown(w)) {
+            focusKeeper.away = null;
+            focusKeeper.giveBack(away.to);
+            return;
+        }
+        // KWin activates no window for a moment when one closes: the last one that had the
+        // focus is kept.
+        if (id !== null && id !== focusKeeper.current) {
+            focusKeeper.previous = focusKeeper.current;
+            focusKeeper.current = id;
+        }
+        if (away !== null && id !== null && id !== away.window) {
+            focusKeeper.away = null;
+        }
+    },
+    forget: function (w) {
+        var id = windowID(w);
+        if (focusKeeper.current === id) {
+            focusKeeper.current = null;
+        }
+        if (focusKeeper.previous === id) {
+            focusKeeper.previous = null;
+        }
+        if (focusKeeper.away !== null &&
+            (focusKeeper.away.window === id || focusKeeper.away.to === id)) {
+            focusKeeper.away = null;
+        }
+    },
+    sentAway: function (w) {
+        if (focusKeeper.shown(w)) {
+            return;
+        }
+        var id = windowID(w);
+        var to = focusKeeper.current === id ? focusKeeper.previous : focusKeeper.current;
+        var active = kwin.activeWindow();
+        if (active && windowID(active) === id) {
+            focusKeeper.giveBack(to);
+        } else {
+            focusKeeper.away = {window: id, to: to};
+        }
+    }
+};
 
 // Outputs and work areas: told when what the program would read has changed. KWin may finish
 // rearranging after its signal, so they are looked at once more shortly after.
@@ -476,12 +554,16 @@ function start() {
     for (var s = 0; s < outputSignals.length; ++s) {
         connectIfThere(outputSignals[s], outputWatch.mayHaveChanged);
     }
+    var active = kwin.activeWindow();
+    focusKeeper.current = active ? windowID(active) : null;
+    connectIfThere(kwin.windowActivated, focusKeeper.activated);
     kwin.windowAdded.connect(function (w) {
         outputWatch.watch(w);
         outputWatch.mayHaveChanged();
         followWindow(w, true);
     });
     kwin.windowRemoved.connect(function (w) {
+        focusKeeper.forget(w);
         delete followed[windowID(w)];
         reports.gone(windowID(w));
     });

@@ -4,6 +4,7 @@
 
 #include <QDBusMessage>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -15,6 +16,32 @@ const QString path = QStringLiteral("/org/plimsett/TestInspector");
 QDBusMessage scripting(const QString& method) {
     return QDBusMessage::createMethodCall("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting",
                                           method);
+}
+
+// Helpers for the desktop questions on KWin 6 (desktop objects) and KWin 5 (numbers from 1).
+const char* const desktopHelpers = R"(
+    var six = typeof workspace.windowList === "function";
+    var windows = six ? workspace.windowList() : workspace.clientList();
+    function byCaption(caption) {
+        for (var i = 0; i < windows.length; ++i) {
+            if (String(windows[i].caption) === caption) return windows[i];
+        }
+        return null;
+    }
+    function desktopIndex(desktop) {
+        return six ? workspace.desktops.indexOf(desktop) : desktop - 1;
+    }
+    function desktopAt(index) {
+        return six ? workspace.desktops[index] : index + 1;
+    }
+)";
+
+// A caption as a JavaScript string literal.
+QString quoted(const std::string& text) {
+    return QString::fromUtf8(QJsonDocument(QJsonArray{QString::fromStdString(text)})
+                                 .toJson(QJsonDocument::Compact))
+        .mid(1)
+        .chopped(1);
 }
 
 } // namespace
@@ -121,6 +148,77 @@ bool KWinInspector::move(const std::string& caption, const Rect& frame) {
                      .arg(frame.width)
                      .arg(frame.height));
     return answer && *answer == QLatin1String("true");
+}
+
+int KWinInspector::intAnswer(const QString& body, int otherwise) {
+    const auto answer = evaluate(QString::fromLatin1(desktopHelpers) + body);
+    bool ok = false;
+    const int value = answer ? answer->toInt(&ok) : 0;
+    return ok ? value : otherwise;
+}
+
+bool KWinInspector::makeDesktops(int count) {
+    return intAnswer(QStringLiteral(R"(
+        if (!six) {
+            workspace.desktops = %1;
+            return workspace.desktops;
+        }
+        while (workspace.desktops.length < %1) workspace.createDesktop(workspace.desktops.length, "");
+        return workspace.desktops.length;)")
+                         .arg(count),
+                     0) == count;
+}
+
+int KWinInspector::desktopOf(const std::string& caption) {
+    return intAnswer(QStringLiteral(R"(
+        var w = byCaption(%1);
+        if (!w) return -2;
+        if (w.onAllDesktops) return -1;
+        return desktopIndex(six ? w.desktops[0] : w.desktop);)")
+                         .arg(quoted(caption)),
+                     -2);
+}
+
+bool KWinInspector::toDesktop(const std::string& caption, int desktop) {
+    return intAnswer(QStringLiteral(R"(
+        var w = byCaption(%1);
+        if (!w) return 0;
+        if (%2 < 0) {
+            w.onAllDesktops = true;
+        } else if (six) {
+            w.desktops = [desktopAt(%2)];
+        } else {
+            w.desktop = desktopAt(%2);
+        }
+        return 1;)")
+                         .arg(quoted(caption))
+                         .arg(desktop),
+                     0) == 1;
+}
+
+bool KWinInspector::showDesktop(int desktop) {
+    return intAnswer(QStringLiteral(R"(
+        workspace.currentDesktop = desktopAt(%1);
+        return desktopIndex(workspace.currentDesktop);)")
+                         .arg(desktop),
+                     -2) == desktop;
+}
+
+int KWinInspector::shownDesktop() {
+    return intAnswer(QStringLiteral("return desktopIndex(workspace.currentDesktop);"), -2);
+}
+
+std::string KWinInspector::activeCaption() {
+    const auto answer = evaluate(QStringLiteral(R"(
+        var w = typeof workspace.windowList === "function" ? workspace.activeWindow
+                                                           : workspace.activeClient;
+        return w ? String(w.caption) : "";)"));
+    return answer ? QJsonDocument::fromJson("[" + answer->toUtf8() + "]")
+                        .array()
+                        .at(0)
+                        .toString()
+                        .toStdString()
+                  : std::string();
 }
 
 } // namespace plimsett::testing

@@ -27,6 +27,16 @@ public:
     std::map<std::string, Rect> frames();
     // Gives the window with that caption a frame, as the user dragging it would.
     bool move(const std::string& caption, const Rect& frame);
+    // Virtual desktops, numbered from 0, through KWin 6's desktop objects or KWin 5's numbers.
+    // A window's desktop is -1 when it is on every one; -2 when there is no such window.
+    bool makeDesktops(int count);
+    int desktopOf(const std::string& caption);
+    // Puts the window on a desktop (-1: on every one) as the window menu does.
+    bool toDesktop(const std::string& caption, int desktop);
+    bool showDesktop(int desktop);
+    int shownDesktop();
+    // The caption of the active window, or "" when none is active.
+    std::string activeCaption();
     // Runs `body` (a function body returning a JSON-able value) inside KWin; its answer as JSON.
     std::optional<QString> evaluate(const QString& body);
 
@@ -34,6 +44,9 @@ public slots:
     void report(const QString& token, const QString& json);
 
 private:
+    // `body` run after the desktop helpers, its answer as a whole number, or `otherwise`.
+    int intAnswer(const QString& body, int otherwise);
+
     QDBusConnection bus_;
     std::filesystem::path directory_;
     unsigned count_ = 0;
