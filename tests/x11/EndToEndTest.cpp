@@ -348,6 +348,12 @@ TEST_P(X11EndToEndWorkspaces, ARestorePutsWindowsBackOnTheirDesktopsWithoutSwitc
     // stays where they are.
     editor.destroy(windows[2]);
     std::this_thread::sleep_for(std::chrono::seconds(2));
+    const auto activeWindow = [&] {
+        const auto a =
+            session.inspector().property32(session.inspector().root(), "_NET_ACTIVE_WINDOW");
+        return a.empty() ? 0u : a[0];
+    };
+    const std::uint32_t activeBefore = activeWindow();
     TestClient again(session);
     const xcb_window_t reopened = again.createWindow({{"class", "Editor"},
                                                       {"title", "Draft 2"},
@@ -360,6 +366,8 @@ TEST_P(X11EndToEndWorkspaces, ARestorePutsWindowsBackOnTheirDesktopsWithoutSwitc
         return desktopOf(reopened) == 2u && frame && within(*frame, frames[windows[2]], 2);
     })) << "on desktop " << desktopOf(reopened).value_or(99);
     EXPECT_EQ(currentDesktop(), 1u);
+    EXPECT_TRUE(waitUntil([&] { return activeWindow() == activeBefore; }))
+        << "the active window is " << activeWindow() << ", was " << activeBefore;
     running.monitor->stop();
     controller->stop();
 }

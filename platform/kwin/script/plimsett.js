@@ -251,22 +251,19 @@ var kwinWindows = {
     frameOf: function (w) { return w.frameGeometry; },
     maximizeOf: function (w) { return kwin.maximizeOf(w); },
     // A workspace (a number, or "all") changes the window's desktops, never the current one.
-    place: function (w, frame, bits, desktop) {
+    // `opening`: the window has just appeared, and the focus it took goes back if KWin gives it
+    // only after this.
+    place: function (w, frame, bits, desktop, opening) {
         if (kwin.maximizeOf(w) !== 0) {
             w.setMaximize(false, false);
             kwin.unmaximized(w);
         }
         w.frameGeometry = frame;
-        if (desktop === "all") {
-            w.onAllDesktops = true;
-        } else if (typeof desktop === "number") {
-            w.onAllDesktops = false;
-            kwin.setWorkspace(w, desktop);
-        }
         if (bits !== 0) {
             w.setMaximize((bits & PlimsettCore.MAXIMIZE_VERTICAL) !== 0,
                           (bits & PlimsettCore.MAXIMIZE_HORIZONTAL) !== 0);
         }
+        desktopMoves.put(w, desktop, frame, bits, opening === true);
     },
     setFrame: function (w, frame) { w.frameGeometry = frame; }
 };
@@ -382,13 +379,78 @@ function handleRequest(r) {
     }
 }
 
+// A window's desktop (a number, or "all"). A client draws only while its window is shown: a
+// window sent to a desktop that is not shown before it has answered its new frame or maximised
+// state would keep its old size until the user went there. Such a window goes once it has taken
+// them, or after a second; then the focus it took as it opened is given back.
+var desktopMoves = {
+    pending: {},
+    set: function (w, desktop) {
+        if (desktop === "all") {
+            w.onAllDesktops = true;
+        } else if (typeof desktop === "number") {
+            w.onAllDesktops = false;
+            kwin.setWorkspace(w, desktop);
+        }
+    },
+    put: function (w, desktop, frame, bits, opening) {
+        var id = windowID(w);
+        desktopMoves.cancel(id);
+        if (desktop === undefined || desktop === null) {
+            return;
+        }
+        var taken = function () {
+            return bits !== 0 ? kwin.maximizeOf(w) === bits
+                              : PlimsettCore.withinTolerance(PlimsettCore.rect(w.frameGeometry),
+                                                            frame);
+        };
+        var later = desktop !== "all" && desktop !== kwin.currentWorkspace() &&
+                    focusKeeper.shown(w) && !taken();
+        if (!later) {
+            desktopMoves.set(w, desktop);
+            focusKeeper.sentAway(w, opening);
+            return;
+        }
+        var move = {
+            timer: timers.create(function () { move.finish(); }),
+            check: function () {
+                if (taken()) {
+                    move.finish();
+                }
+            },
+            stop: function () {
+                move.timer.stop();
+                w.frameGeometryChanged.disconnect(move.check);
+                delete desktopMoves.pending[id];
+            },
+            finish: function () {
+                move.stop();
+                if (followed[id] !== undefined) {
+                    desktopMoves.set(w, desktop);
+                    focusKeeper.sentAway(w, opening);
+                }
+            }
+        };
+        desktopMoves.pending[id] = move;
+        w.frameGeometryChanged.connect(move.check);
+        move.timer.start(1000);
+    },
+    cancel: function (id) {
+        var move = desktopMoves.pending[id];
+        if (move !== undefined) {
+            move.stop();
+        }
+    }
+};
+
 // A window that has just appeared takes its opening's frame before KWin shows it.
 function placeOpening(w) {
     var placement = openings.take(text(w.resourceClass), text(w.caption),
                                   function (appClass, title) {
         var windows = listedWindows();
         for (var i = 0; i < windows.length; ++i) {
-            if (windows[i] !== w && text(windows[i].resourceClass) === appClass &&
+            if (windowID(windows[i]) !== windowID(w) &&
+                text(windows[i].resourceClass) === appClass &&
                 text(windows[i].caption) === title) {
                 return true;
             }
@@ -396,8 +458,7 @@ function placeOpening(w) {
         return false;
     });
     if (placement !== null) {
-        kwinWindows.place(w, placement.frame, placement.maximize, placement.workspace);
-        focusKeeper.sentAway(w);
+        kwinWindows.place(w, placement.frame, placement.maximize, placement.workspace, true);
     }
 }
 
@@ -413,7 +474,8 @@ var focusKeeper = {
         var at = kwin.workspaceOf(w);
         return at === null || at === "all" || at === kwin.currentWorkspace();
     },
-    // Only a window KWin still has, shown on the current desktop.
+    // Only to a window KWin still has, shown on the current desktop; else no window has it, as
+    // none had before.
     giveBack: function (id) {
         var windows = listedWindows();
         for (var i = 0; i < windows.length; ++i) {
@@ -423,6 +485,7 @@ var focusKeeper = {
                 return;
             }
         }
+        kwin.activate(null);
     },
     activated: function (w) {
         var id = w ? windowID(w) : null;
@@ -455,7 +518,7 @@ var focusKeeper = {
             focusKeeper.away = null;
         }
     },
-    sentAway: function (w) {
+    sentAway: function (w, opening) {
         if (focusKeeper.shown(w)) {
             return;
         }
@@ -464,7 +527,7 @@ var focusKeeper = {
         var active = kwin.activeWindow();
         if (active && windowID(active) === id) {
             focusKeeper.giveBack(to);
-        } else {
+        } else if (opening) {
             focusKeeper.away = {window: id, to: to};
         }
     }
@@ -564,6 +627,7 @@ function start() {
     });
     kwin.windowRemoved.connect(function (w) {
         focusKeeper.forget(w);
+        desktopMoves.cancel(windowID(w));
         delete followed[windowID(w)];
         reports.gone(windowID(w));
     });
