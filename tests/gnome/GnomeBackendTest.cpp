@@ -133,14 +133,17 @@ TEST_F(GnomeBackendTest, AMoveTakesAWindowToItsWorkspaceOrOntoEveryOne) {
     ASSERT_TRUE(here && there);
     EXPECT_EQ(here->workspace, Workspace{0});
 
+    // A new size too: the client must still answer it on a workspace that is not shown.
     const std::vector<bool> results = windowSystem.moveAll({
-        WindowMove{*here, Rect{100, 100, 400, 300}, false, false, Workspace{1}},
+        WindowMove{*here, Rect{100, 100, 460, 330}, false, false, Workspace{1}},
         WindowMove{*there, Rect{600, 100, 420, 300}, false, false, Workspace::every()},
     });
     EXPECT_EQ(results, (std::vector<bool>{true, true}));
     windows = windowSystem.windows();
     ASSERT_TRUE(find(windows, "Here") && find(windows, "There"));
     EXPECT_EQ(find(windows, "Here")->workspace, Workspace{1});
+    EXPECT_TRUE(near(find(windows, "Here")->frame, Rect{100, 100, 460, 330}))
+        << describe(find(windows, "Here")->frame);
     EXPECT_EQ(find(windows, "There")->workspace, Workspace::every());
 }
 

@@ -192,28 +192,86 @@ function windowsById() {
     return new Map(applicationWindows().map(w => [String(w.get_id()), w]));
 }
 
-// What the moves of PlimsettCore.confirmMoves need of Mutter.
-const mutterWindows = {
+// What the moves of PlimsettCore.confirmMoves, and the openings, need of Mutter. A client draws
+// only while its window is shown: a window sent to a workspace that is not shown before it has
+// answered its new frame or maximised state can keep its old size until the user goes there. Such
+// a window goes to its workspace once it has taken them, or after a second.
+class MutterWindows {
+    constructor(timers) {
+        this._timers = timers;
+        this._waiting = new Map();
+    }
+
     lookup() {
         const windows = windowsById();
         return id => windows.get(id) ?? null;
-    },
-    frameOf: window => window.get_frame_rect(),
-    maximizeOf: maximizeFlagsOf,
-    place(window, frame, flags, workspace) {
+    }
+
+    frameOf(window) {
+        return window.get_frame_rect();
+    }
+
+    maximizeOf(window) {
+        return maximizeFlagsOf(window);
+    }
+
+    // `then` runs once the window is on its workspace, if it is still there.
+    place(window, frame, flags, workspace, then = () => {}) {
+        this._stopWaiting(window);
         if (maximizeFlagsOf(window) !== 0)
             unmaximize(window);
         window.move_resize_frame(false, frame.x, frame.y, frame.width, frame.height);
-        // After the frame: whether Mutter keeps the window on every workspace itself depends on
-        // the monitor it is on.
-        moveToWorkspace(window, workspace);
         if (flags !== 0)
             maximize(window, flags);
-    },
+        const taken = () => flags !== 0 ? maximizeFlagsOf(window) === flags
+            : PlimsettCore.withinTolerance(rectObject(window.get_frame_rect()), frame);
+        const manager = global.workspace_manager;
+        const later = typeof workspace === 'number' &&
+            workspace !== manager.get_active_workspace_index() &&
+            window.located_on_workspace(manager.get_active_workspace()) && !taken();
+        // After the frame: whether Mutter keeps the window on every workspace itself depends on
+        // the monitor it is on.
+        const go = () => {
+            this._stopWaiting(window);
+            if (!global.display.list_all_windows().includes(window))
+                return;
+            moveToWorkspace(window, workspace);
+            then();
+        };
+        if (!later) {
+            go();
+            return;
+        }
+        const timer = this._timers.create(go);
+        const check = () => {
+            if (taken())
+                go();
+        };
+        const ids = ['size-changed', 'position-changed', 'notify::maximized-horizontally',
+            'notify::maximized-vertically'].map(signal => window.connect(signal, check));
+        ids.push(window.connect('unmanaged', () => this._stopWaiting(window)));
+        this._waiting.set(window, {timer, ids});
+        timer.start(1000);
+    }
+
     setFrame(window, frame) {
         window.move_resize_frame(false, frame.x, frame.y, frame.width, frame.height);
-    },
-};
+    }
+
+    stop() {
+        for (const window of [...this._waiting.keys()])
+            this._stopWaiting(window);
+    }
+
+    _stopWaiting(window) {
+        const waiting = this._waiting.get(window);
+        if (!waiting)
+            return;
+        this._waiting.delete(window);
+        waiting.timer.stop();
+        waiting.ids.forEach(id => window.disconnect(id));
+    }
+}
 
 // PlimsettCore's timers on GLib's main loop, all of them stopped at once when the extension is.
 class GLibTimers {
@@ -421,6 +479,7 @@ class WindowReporter {
 class ShellService {
     constructor() {
         this._timers = new GLibTimers();
+        this._mutter = new MutterWindows(this._timers);
         this._openings = new PlimsettCore.Openings();
         this._signals = [];
         this._ownsName = false;
@@ -468,6 +527,7 @@ class ShellService {
             object.disconnect(id);
         this._signals = [];
         // A batch under way is dropped unanswered, as the bus drops the call with the name.
+        this._mutter.stop();
         this._timers.stopAll();
         this._moving = false;
         if (this._nameId) {
@@ -537,7 +597,7 @@ class ShellService {
             return;
         }
         this._moving = true;
-        PlimsettCore.confirmMoves(mutterWindows, this._timers, parsed.moves, answers => {
+        PlimsettCore.confirmMoves(this._mutter, this._timers, parsed.moves, answers => {
             this._moving = false;
             jsonReply(invocation, answers);
         }, reason => {
@@ -569,9 +629,8 @@ class ShellService {
             const placement = this._openings.take(window.get_wm_class() ?? '',
                 window.get_title() ?? '', anotherWindowHas);
             if (placement !== null) {
-                mutterWindows.place(window, placement.frame, placement.maximize,
-                    placement.workspace);
-                giveFocusBack(window, focusBefore);
+                this._mutter.place(window, placement.frame, placement.maximize,
+                    placement.workspace, () => giveFocusBack(window, focusBefore));
             }
         } catch (e) {
             log(`Plimsett: a window that opened was left where the Shell put it (${e.message})`);
