@@ -539,6 +539,8 @@ var outputWatch = {
     outputs: "",
     areas: "",
     deferred: timers.create(function () { outputWatch.check(); }),
+    // Once more later: under load KWin may finish a change of its outputs well after the signal.
+    late: timers.create(function () { outputWatch.check(); }),
     signature: function () {
         var outputs = kwin.outputs();
         var shape = [];
@@ -570,6 +572,7 @@ var outputWatch = {
     mayHaveChanged: function () {
         outputWatch.check();
         outputWatch.deferred.start(50);
+        outputWatch.late.start(500);
     },
     // Panels and docks change the work areas as they come, go and move.
     watch: function (w) {
