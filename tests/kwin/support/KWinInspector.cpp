@@ -127,27 +127,17 @@ std::map<std::string, Rect> KWinInspector::frames() {
 }
 
 bool KWinInspector::move(const std::string& caption, const Rect& frame) {
-    const auto answer =
-        evaluate(QStringLiteral(R"(
-        var list = typeof workspace.windowList === "function" ? workspace.windowList()
-                                                              : workspace.clientList();
-        for (var i = 0; i < list.length; ++i) {
-            if (String(list[i].caption) === %1) {
-                list[i].frameGeometry = {x: %2, y: %3, width: %4, height: %5};
-                return true;
-            }
-        }
-        return false;)")
-                     .arg(QString::fromUtf8(
-                              QJsonDocument(QJsonObject{{"c", QString::fromStdString(caption)}})
-                                  .toJson(QJsonDocument::Compact))
-                              .mid(5)
-                              .chopped(1))
-                     .arg(frame.x)
-                     .arg(frame.y)
-                     .arg(frame.width)
-                     .arg(frame.height));
-    return answer && *answer == QLatin1String("true");
+    return intAnswer(QStringLiteral(R"(
+        var w = byCaption(%1);
+        if (!w) return 0;
+        w.frameGeometry = {x: %2, y: %3, width: %4, height: %5};
+        return 1;)")
+                         .arg(quoted(caption))
+                         .arg(frame.x)
+                         .arg(frame.y)
+                         .arg(frame.width)
+                         .arg(frame.height),
+                     0) == 1;
 }
 
 int KWinInspector::intAnswer(const QString& body, int otherwise) {
