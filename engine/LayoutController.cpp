@@ -299,6 +299,7 @@ void LayoutController::handle(DisplayEvent event) {
 
 void LayoutController::displaysChanged(DisplayEvent event) {
     pendingEvents_.insert(event);
+    emptyReads_ = 0;
     if (phase_ == Phase::asleep) {
         return;
     }
@@ -370,8 +371,14 @@ void LayoutController::rescueStrandedWindows() {
 }
 
 void LayoutController::settle() {
-    const std::string previousID =
-        std::exchange(currentSet_, displayProvider_->currentDisplaySet()).id;
+    DisplaySet set = displayProvider_->currentDisplaySet();
+    if (set.displays.empty() && !accessMissing_ && emptyReads_ < emptyReadsBeforeNoDisplays) {
+        ++emptyReads_;
+        scheduleSettle();
+        return;
+    }
+    emptyReads_ = 0;
+    const std::string previousID = std::exchange(currentSet_, std::move(set)).id;
     const std::set<DisplayEvent> events = std::exchange(pendingEvents_, {});
     enterPhase(Phase::stable);
     if (!accessMissing_) {

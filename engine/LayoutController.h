@@ -36,6 +36,9 @@ public:
 
     static constexpr double snapshotInterval = 30.0;
     static constexpr double settleDelay = 2.5;
+    // How many settles in a row that read no display look again, a full delay later, before the
+    // set without displays is taken: the desktop may not have answered, or be still adding them.
+    static constexpr int emptyReadsBeforeNoDisplays = 4;
     // How long a settle waits after the last display event on a desktop that reports a change
     // once it is done (see setQuietDelay()).
     static constexpr double quietDelay = 0.3;
@@ -180,6 +183,8 @@ private:
     // From accessLost() until the first settle after access returned: no snapshot of any kind.
     bool gapUnsettled_ = false;
     DisplaySet currentSet_;
+    // Settles since the last display event that read no display.
+    int emptyReads_ = 0;
     std::function<void()> onChange_;
 };
 

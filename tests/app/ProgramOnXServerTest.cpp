@@ -223,7 +223,9 @@ protected:
     QJsonObject command(const QStringList& arguments, int* exitCode = nullptr) {
         return ProgramCommands(program, environment).run(arguments, exitCode);
     }
-    bool settledOn(int count) { return ProgramCommands(program, environment).settledOn(count); }
+    ::testing::AssertionResult settledOn(int count) {
+        return ProgramCommands(program, environment).settledOn(count);
+    }
     bool frameIsNear(const QString& title, const Frame& frame, int seconds = 10) {
         return waitUntil(
             [&] {

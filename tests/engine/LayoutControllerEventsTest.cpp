@@ -103,16 +103,27 @@ TEST_F(LayoutControllerEventsTest, OnlyScreenParametersWithTheSameDisplaysRestor
     EXPECT_EQ(layoutOf(bothDisplays())->windows.at(0).frame, (Rect{0, 25, 600, 400}));
 }
 
-TEST_F(LayoutControllerEventsTest, ASettleWithoutDisplaysAdoptsThemAndRestoresNothing) {
+TEST_F(LayoutControllerEventsTest, ASettleWithoutDisplaysLooksAgainThenAdoptsThem) {
     saveLayout(DisplaySet(), {{editor, editor, "Report", 0, Rect{0, 0, 10, 10}, false, false}});
     startController();
+    // A desktop that did not answer in time: the displays read later are the ones taken.
+    displays->setDisplays({});
+    controller->handle(DisplayEvent::reconfigured);
+    scheduler->advance(2.5);
+    EXPECT_EQ(controller->phase(), Phase::settling);
+    displays->setDisplays({laptop()});
+    scheduler->advance(2.5);
+    EXPECT_EQ(controller->phase(), Phase::stable);
+    EXPECT_EQ(controller->currentSet().id, laptopOnly().id);
+
+    // No display for good: taken after a few looks, and nothing is restored onto it.
     displays->setDisplays({});
     controller->handle(DisplayEvent::reconfigured);
     const std::size_t listings = windows->windowsCallCount();
-    scheduler->advance(2.5);
+    scheduler->advance(2.5 * (LayoutController::emptyReadsBeforeNoDisplays + 1));
+    EXPECT_EQ(controller->phase(), Phase::stable);
     EXPECT_EQ(controller->currentSet(), DisplaySet());
     EXPECT_EQ(windows->windowsCallCount(), listings);
-    EXPECT_FALSE(controller->lastRestore());
     EXPECT_DOUBLE_EQ(scheduler->nextDueIn(), 30);
 }
 

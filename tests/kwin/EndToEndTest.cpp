@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -67,8 +68,22 @@ protected:
     QJsonObject command(const QStringList& arguments, int* exitCode = nullptr) {
         return ProgramCommands(program, environment).run(arguments, exitCode);
     }
-    bool settledOn(int count) {
-        return ProgramCommands(program, environment).settledOn(count);
+    // A failure also says what KWin has made of its outputs, and the end of its log.
+    ::testing::AssertionResult settledOn(int count) {
+        ::testing::AssertionResult result =
+            ProgramCommands(program, environment).settledOn(count);
+        if (!result) {
+            QProcess outputs;
+            outputs.setProcessEnvironment(environment);
+            outputs.start("kscreen-doctor", {"-o"});
+            outputs.waitForFinished(10000);
+            QFile log(QString::fromStdString((session->directory() / "kwin.log").string()));
+            log.open(QIODevice::ReadOnly);
+            result << "\nkscreen-doctor -o:\n"
+                   << outputs.readAllStandardOutput().toStdString() << "\nKWin's log:\n"
+                   << log.readAll().right(4000).toStdString();
+        }
+        return result;
     }
     bool allBackAt(const std::map<std::string, Rect>& frames) {
         return waitUntil(

@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 
 namespace plimsett::testing {
@@ -33,17 +35,21 @@ public:
         return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
     }
 
-    // Waits until the program has adopted a display set of `count` displays and is stable.
-    bool settledOn(int count, std::chrono::seconds timeout = std::chrono::seconds(30)) const {
+    // Waits until the program has adopted a display set of `count` displays and is stable; a
+    // failure quotes the program's last status.
+    ::testing::AssertionResult settledOn(
+        int count, std::chrono::seconds timeout = std::chrono::seconds(30)) const {
         const auto end = std::chrono::steady_clock::now() + timeout;
         for (;;) {
             const QJsonObject s = run({"status"});
             if (s["phase"].toString() == "stable" &&
                 s["displaySet"].toObject()["displays"].toArray().size() == count) {
-                return true;
+                return ::testing::AssertionSuccess();
             }
             if (std::chrono::steady_clock::now() > end) {
-                return false;
+                return ::testing::AssertionFailure()
+                       << "not settled on " << count << " displays; the last status:\n"
+                       << QJsonDocument(s).toJson().toStdString();
             }
             QThread::msleep(100);
         }

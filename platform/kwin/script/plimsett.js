@@ -534,13 +534,16 @@ var focusKeeper = {
 };
 
 // Outputs and work areas: told when what the program would read has changed. KWin may finish
-// rearranging after its signal, so they are looked at once more shortly after.
+// rearranging after its signal (under load, well after it), so they are looked at again a few
+// times over the next seconds; a change missed by every signal is still told then.
 var outputWatch = {
     outputs: "",
     areas: "",
-    deferred: timers.create(function () { outputWatch.check(); }),
-    // Once more later: under load KWin may finish a change of its outputs well after the signal.
-    late: timers.create(function () { outputWatch.check(); }),
+    again: [50, 500, 2000, 5000].map(function (ms) {
+        return {ms: ms, timer: timers.create(function () { outputWatch.check(); })};
+    }),
+    // KWin 6's outputs, each watched once for a geometry that changes on its own.
+    watched: [],
     signature: function () {
         var outputs = kwin.outputs();
         var shape = [];
@@ -555,7 +558,13 @@ var outputWatch = {
         if (!program.running) {
             return;
         }
-        var signature = outputWatch.signature();
+        var signature;
+        try {
+            signature = outputWatch.signature();
+        } catch (e) {
+            // An output on its way out; the next look finds the outputs settled.
+            return;
+        }
         if (signature[0] !== outputWatch.outputs) {
             outputWatch.outputs = signature[0];
             outputWatch.areas = signature[1];
@@ -570,9 +579,27 @@ var outputWatch = {
         }
     },
     mayHaveChanged: function () {
+        for (var i = 0; i < outputWatch.again.length; ++i) {
+            outputWatch.again[i].timer.start(outputWatch.again[i].ms);
+        }
+        outputWatch.watchOutputs();
         outputWatch.check();
-        outputWatch.deferred.start(50);
-        outputWatch.late.start(500);
+    },
+    watchOutputs: function () {
+        var screens = workspace.screens;
+        if (!Array.isArray(screens) && (screens === undefined || screens === null ||
+                                        typeof screens.length !== "number")) {
+            return;
+        }
+        for (var i = 0; i < screens.length; ++i) {
+            var o = screens[i];
+            // Bounded, should the same output ever come back as another object.
+            if (o && o.geometryChanged !== undefined && outputWatch.watched.indexOf(o) < 0 &&
+                outputWatch.watched.length < 64) {
+                outputWatch.watched.push(o);
+                o.geometryChanged.connect(outputWatch.mayHaveChanged);
+            }
+        }
     },
     // Panels and docks change the work areas as they come, go and move.
     watch: function (w) {
@@ -650,12 +677,13 @@ function start() {
     reports.monitorsAnnounced();
 
     // A poll whose answer was lost (the program gone for a while) would end the loop: another
-    // starts when the program has been silent for longer than it ever is.
+    // starts when the program has been silent for half as long again as it ever is (it answers
+    // an idle poll after 10 s).
     var watchdog = new QTimer();
-    watchdog.interval = 15000;
+    watchdog.interval = 5000;
     watchdog.singleShot = false;
     watchdog.timeout.connect(function () {
-        if (program.running && Date.now() - program.lastPoll > 30000) {
+        if (program.running && Date.now() - program.lastPoll > 15000) {
             program.lastPoll = Date.now();
             // What the program said of windows to come holds only while it answers.
             openings.clear();
