@@ -209,6 +209,21 @@ TEST_F(GnomeBackendTest, AWindowThatOpensIsOnItsExpectedFrameFromItsFirstFrameOn
     EXPECT_TRUE(near(session.frame("Expected")->frame, expected));
 }
 
+// An application that opens a window and closes it again at once, while the extension puts it on
+// the other monitor: the Shell goes on, every time.
+TEST_F(GnomeBackendTest, AWindowClosedAsItIsPlacedOnTheOtherMonitorLeavesTheShellRunning) {
+    for (int i = 0; i < 16; ++i) {
+        windowSystem.expectOpenings(
+            {Opening{"org.example.Placed", "Brief", Rect{2100, 200, 500, 350}}});
+        {
+            WaylandClient client("org.example.Placed");
+            client.open("Brief", 500, 350);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10 * (i % 8)));
+        }
+        ASSERT_TRUE(waitUntil([&] { return !session.frame("Brief").has_value(); })) << i;
+    }
+}
+
 // What the Shell wrote to its log after `from` bytes.
 std::string logSince(const std::filesystem::path& file, std::uintmax_t from) {
     std::ifstream in(file, std::ios::binary);

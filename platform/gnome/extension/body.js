@@ -81,6 +81,18 @@ function maximize(window, flags) {
         window.maximize(flags);
 }
 
+// Runs `callback` once, just before the stage is next redrawn.
+function beforeRedraw(callback) {
+    const run = () => {
+        callback();
+        return GLib.SOURCE_REMOVE;
+    };
+    if (global.compositor && typeof global.compositor.get_laters === 'function')
+        global.compositor.get_laters().add(Meta.LaterType.BEFORE_REDRAW, run);
+    else
+        Meta.later_add(Meta.LaterType.BEFORE_REDRAW, run);
+}
+
 function monitorManager() {
     if (global.backend && typeof global.backend.get_monitor_manager === 'function')
         return global.backend.get_monitor_manager();
@@ -460,11 +472,17 @@ class WindowReporter {
             'notify::maximized-horizontally', 'notify::maximized-vertically'])
             ids.push(window.connect(signal, changed));
         ids.push(window.connect('shown', () => {
-            if (!this._throttle.knows(id) && isApplicationWindow(window)) {
-                // Before the Shell paints it: on the frame the program expects it to take.
-                this._place(window, focusBefore);
-                this._throttle.appeared(id);
-            }
+            if (this._throttle.knows(id) || !isApplicationWindow(window))
+                return;
+            // Before the Shell paints it, on the frame the program expects it to take: just
+            // before the next redraw, not from inside Mutter's showing of it. Mutter 43 crashes
+            // when a window moved onto another monitor there is closed a moment later.
+            beforeRedraw(() => {
+                if (this._windows.has(window) && !this._throttle.knows(id)) {
+                    this._place(window, focusBefore);
+                    this._throttle.appeared(id);
+                }
+            });
         }));
         ids.push(window.connect('unmanaged', () => {
             ids.forEach(one => window.disconnect(one));
