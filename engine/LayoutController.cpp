@@ -266,10 +266,11 @@ void LayoutController::beginSettling() {
     follower_->withdrawOpenings();
 }
 
-void LayoutController::scheduleSettle() {
+void LayoutController::scheduleSettle(bool fullDelay) {
     // After a wake or a gap in access the displays may still be coming: the full delay.
     settleTimer_.schedule(weakly(weak_from_this(), &LayoutController::settle),
-                          !gapUnsettled_ && pendingEvents_.count(DisplayEvent::wake) == 0);
+                          !fullDelay && !gapUnsettled_ &&
+                              pendingEvents_.count(DisplayEvent::wake) == 0);
 }
 
 void LayoutController::displaysWillChange() {
@@ -374,7 +375,7 @@ void LayoutController::settle() {
     DisplaySet set = displayProvider_->currentDisplaySet();
     if (set.displays.empty() && !accessMissing_ && emptyReads_ < emptyReadsBeforeNoDisplays) {
         ++emptyReads_;
-        scheduleSettle();
+        scheduleSettle(/*fullDelay=*/true);
         return;
     }
     emptyReads_ = 0;

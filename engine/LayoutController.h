@@ -150,7 +150,9 @@ private:
     void keepReportedChanges();
     // A display event, or a change seen without one.
     void displaysChanged(DisplayEvent event);
-    void scheduleSettle();
+    // `fullDelay` waits the whole settle delay, and reads no displays to decide whether it may
+    // end sooner.
+    void scheduleSettle(bool fullDelay = false);
     void settle();
     void restoreAutomatically(const DisplaySet& set, const SavedLayout& layout);
     // Runs `pass` secondPassDelay from now, unless the displays are no longer stable then.

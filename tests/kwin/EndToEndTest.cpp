@@ -26,6 +26,7 @@
 namespace plimsett {
 namespace {
 
+using testing::ChildProcess;
 using testing::KWinSessionTest;
 using testing::near;
 using testing::ProgramCommands;
@@ -73,14 +74,13 @@ protected:
         ::testing::AssertionResult result =
             ProgramCommands(program, environment).settledOn(count);
         if (!result) {
-            QProcess outputs;
-            outputs.setProcessEnvironment(environment);
-            outputs.start("kscreen-doctor", {"-o"});
-            outputs.waitForFinished(10000);
             QFile log(QString::fromStdString((session->directory() / "kwin.log").string()));
             log.open(QIODevice::ReadOnly);
             result << "\nkscreen-doctor -o:\n"
-                   << outputs.readAllStandardOutput().toStdString() << "\nKWin's log:\n"
+                   << ChildProcess::run("kscreen-doctor", {"-o"}, session->environment(),
+                                        std::chrono::seconds(10))
+                          .second
+                   << "\nKWin's log:\n"
                    << log.readAll().right(4000).toStdString();
         }
         return result;

@@ -582,13 +582,12 @@ var outputWatch = {
         for (var i = 0; i < outputWatch.again.length; ++i) {
             outputWatch.again[i].timer.start(outputWatch.again[i].ms);
         }
-        outputWatch.watchOutputs();
         outputWatch.check();
     },
+    // Output objects come and go with KWin 6's screensChanged; KWin 5 has none.
     watchOutputs: function () {
         var screens = workspace.screens;
-        if (!Array.isArray(screens) && (screens === undefined || screens === null ||
-                                        typeof screens.length !== "number")) {
+        if (!screens || typeof screens.length !== "number") {
             return;
         }
         for (var i = 0; i < screens.length; ++i) {
@@ -647,6 +646,8 @@ function start() {
     for (var s = 0; s < outputSignals.length; ++s) {
         connectIfThere(outputSignals[s], outputWatch.mayHaveChanged);
     }
+    outputWatch.watchOutputs();
+    connectIfThere(workspace.screensChanged, outputWatch.watchOutputs);
     var active = kwin.activeWindow();
     focusKeeper.current = active ? windowID(active) : null;
     connectIfThere(kwin.windowActivated, focusKeeper.activated);
